@@ -1,0 +1,25 @@
+// Process services: the executable's path, the working directory, process
+// exit, x87 precision control and the floating-point exception signal.
+#pragma once
+#include <cstddef>
+
+// Full path of the executable into buf; returns its length, 0 on failure.
+size_t plat_executable_path(char* buf, size_t size);
+
+// Change the working directory; false on failure.
+bool plat_change_directory(const char* path);
+
+// End the process with a status. Tests may install a hook that is called
+// instead (it must not return); the shipped executable never does.
+[[noreturn]] void plat_exit(int status);
+using PlatExitHook = void (*)(int status);
+void plat_set_exit_hook(PlatExitHook hook);
+
+// Set the x87 unit to a 64-bit mantissa where the machine has one.
+void plat_set_extended_precision();
+
+// Install a SIGFPE handler that calls handler() on the faulting thread.
+void plat_install_fpe_handler(void (*handler)());
+
+// True when an X display can be opened (checked before the window starts).
+bool plat_display_available();

@@ -1,0 +1,4 @@
+// The one RuntimeControl record of the process.
+#include "runtime/core/control.h"
+
+RuntimeControl rt_control;

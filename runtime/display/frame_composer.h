@@ -1,0 +1,33 @@
+// The frame composer: turns the display page into 32-bit frames and hands
+// them to the display thread through the 64-slot FrameRing.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+constexpr int32_t FRAME_RING_SLOTS = 64;
+
+struct FrameSlot {
+    uint32_t* pixels;            // 0xAARRGGBB, row-major from the top; null when free
+    int32_t frame_width;
+    int32_t frame_height;
+    int32_t byte_size;
+    std::atomic<uint8_t> consumed;   // the display thread has moved past it
+    std::atomic<uint8_t> presented;  // the display thread has drawn it
+};
+
+struct FrameRing {
+    FrameSlot slots[FRAME_RING_SLOTS + 1];  // slots 1 to 64; index 0 unused
+    std::atomic<int32_t> oldest_slot;       // 0 while no frame was ever published
+    std::atomic<int32_t> newest_slot;       // last published (release store)
+};
+
+extern FrameRing frame_ring;
+
+void compose_frame();
+
+extern std::atomic<int32_t> frame_count;       // counted by the frame thread every second pass
+extern std::atomic<int32_t> screen_handshake;  // 0 idle, 1 keep away, 2 seen
+extern std::atomic<int32_t> prev_frame_valid;  // cleared by rt_screen on page changes
+extern std::atomic<int32_t> frame_done;        // set at the end of every call
+extern std::atomic<int32_t> frame_size_width;  // size of the display page in pixels
+extern std::atomic<int32_t> frame_size_height;

@@ -1,0 +1,43 @@
+// Keyboard events and key state: key codes, the window callbacks, key press
+// and release, the KeyRing in ConvMemory, the KeyHitQueue, the HeldKeyList,
+// the BIOS shift-flag bytes, the ScanCodeBuffer and key_wake.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+// Key codes beyond the character range.
+constexpr int32_t KEY_PAUSE = 100019;
+constexpr int32_t KEY_NUM_LOCK_STATE = 100300;
+constexpr int32_t KEY_CAPS_LOCK_STATE = 100301;
+constexpr int32_t KEY_SCROLL_LOCK = 100302;
+constexpr int32_t KEY_RIGHT_SHIFT = 100303;
+constexpr int32_t KEY_LEFT_SHIFT = 100304;
+constexpr int32_t KEY_RIGHT_CTRL = 100305;
+constexpr int32_t KEY_LEFT_CTRL = 100306;
+constexpr int32_t KEY_RIGHT_ALT = 100307;
+constexpr int32_t KEY_LEFT_ALT = 100308;
+constexpr int32_t KEY_BREAK = 100318;
+constexpr int32_t KEY_SCROLL_LOCK_STATE = 200011;
+constexpr int32_t KEY_INSERT_MODE = 200012;
+constexpr int32_t KEY_CHAR_ZERO = 200013;
+
+// Window-layer entry points (display thread). modifiers: GLUT_ACTIVE_* bits
+// as glutGetModifiers reports them; the GLUT callbacks pass it in.
+void rt_on_char_key(int32_t key, bool pressed, int32_t modifiers);
+void rt_on_special_key(int32_t key, bool pressed);
+int32_t rt_window_hook(int32_t kind, int32_t a, int32_t b);
+
+void rt_key_press(int32_t code);
+void rt_key_release(int32_t code);
+int32_t rt_key_is_down(int32_t code);
+void rt_held_add(int32_t code);
+void rt_held_remove(int32_t code);
+void rt_update_shift_flags();
+void rt_poll_lock_keys();
+void rt_keyboard_init();
+
+// Set at the end of every key press; cleared by rt_sleep.
+extern std::atomic<int32_t> key_wake;
+
+// KeyHitQueue read side (rt_keyhit): returns 0 when empty.
+int32_t key_hit_queue_pop();
