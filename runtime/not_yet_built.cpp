@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include "game/game.h"
 #include "platform/plat_keys.h"
+#include "platform/plat_window.h"
 #include "platform/plat_msgbox.h"
 #include "platform/plat_process.h"
 #include "platform/plat_thread.h"
@@ -230,3 +231,8 @@ __attribute__((weak)) int32_t rts_greater_equal(RtString* left, RtString* right)
 __attribute__((weak)) void rts_lset(RtString* destination, RtString* source) { not_yet_built("rts_lset"); }
 __attribute__((weak)) void rts_rset(RtString* destination, RtString* source) { not_yet_built("rts_rset"); }
 __attribute__((weak)) void game_program() { not_yet_built("game_program"); }
+__attribute__((weak)) void rt_glut_keyboard(unsigned char key, int x, int y) { not_yet_built("rt_glut_keyboard"); }
+__attribute__((weak)) void rt_glut_keyboard_up(unsigned char key, int x, int y) { not_yet_built("rt_glut_keyboard_up"); }
+__attribute__((weak)) void rt_glut_special(int key, int x, int y) { not_yet_built("rt_glut_special"); }
+__attribute__((weak)) void rt_glut_special_up(int key, int x, int y) { not_yet_built("rt_glut_special_up"); }
+__attribute__((weak)) void plat_run_event_loop(PlatWindowHook hook) { not_yet_built("plat_run_event_loop"); }

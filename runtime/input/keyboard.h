@@ -41,3 +41,10 @@ extern std::atomic<int32_t> key_wake;
 
 // KeyHitQueue read side (rt_keyhit): returns 0 when empty.
 int32_t key_hit_queue_pop();
+
+// GLUT callback adapters (registered by the window): they read
+// glutGetModifiers and pass key & 0xFF on to rt_on_char_key / rt_on_special_key.
+void rt_glut_keyboard(unsigned char key, int x, int y);
+void rt_glut_keyboard_up(unsigned char key, int x, int y);
+void rt_glut_special(int key, int x, int y);
+void rt_glut_special_up(int key, int x, int y);
