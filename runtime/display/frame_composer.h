@@ -2,6 +2,7 @@
 // them to the display thread through the 64-slot FrameRing.
 #pragma once
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 constexpr int32_t FRAME_RING_SLOTS = 64;
@@ -31,3 +32,19 @@ extern std::atomic<int32_t> prev_frame_valid;  // cleared by rt_screen on page c
 extern std::atomic<int32_t> frame_done;        // set at the end of every call
 extern std::atomic<int32_t> frame_size_width;  // size of the display page in pixels
 extern std::atomic<int32_t> frame_size_height;
+
+// The display thread's side of the ring (used by the display callback).
+// Marks every published slot before the newest as consumed and returns the
+// newest slot, or 0 while no frame was ever published.
+int32_t frame_ring_take_newest();
+// Marks the slots before the newest as consumed again, after drawing.
+void frame_ring_release_older();
+
+// The slot after s, 64 wrapping to 1 (the slot after 0 is 1).
+inline int32_t frame_ring_next(int32_t s) { return s % FRAME_RING_SLOTS + 1; }
+
+// Test seam: the allocator of frame buffers and of the composer's caches.
+// It must return memory that free() releases, or null for a failed
+// allocation; null restores malloc. The shipped executable never calls it.
+using FrameAllocFunc = void* (*)(size_t bytes);
+void compose_set_alloc_hook(FrameAllocFunc alloc);
