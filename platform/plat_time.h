@@ -21,3 +21,6 @@ struct PlatClockHooks {
     void (*sleep_ms)(int32_t ms);
 };
 void plat_set_clock_hooks(const PlatClockHooks* hooks);
+
+// The real sleep, whatever hook is installed (for the fake clock's own use).
+void plat_real_sleep_ms(int32_t ms);

@@ -2,6 +2,7 @@
 // shutdown path run by the frame thread.
 #pragma once
 #include <cstdint>
+#include <string>
 
 using ProgramEntry = void (*)();
 
@@ -28,3 +29,19 @@ void rt_auto_display();
 
 // The command-line string: the arguments after the program name joined by spaces.
 const char* rt_command_line();
+
+// Start-up pieces, exposed for tests.
+// The directory part of an executable's path (everything before the last
+// '/'; "/" for a file in the root; the whole path when it has no '/').
+std::string rt_executable_directory(const std::string& path);
+// Change to the executable's directory; a failure leaves it unchanged.
+void rt_set_working_directory();
+// Fix rt_clock_base: wait for the calendar second to change, then record the
+// millisecond clock and the local time of day of the new second (0 when the
+// calendar time is invalid or cannot be converted).
+void rt_fix_clock_base();
+// Join the arguments after the program name with single spaces.
+void rt_build_command_line(int argc, char** argv);
+
+// Number of environment strings, counted at start-up.
+extern int32_t rt_environment_count;

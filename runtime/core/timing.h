@@ -24,6 +24,10 @@ void rt_sleep(int32_t seconds, int32_t seconds_given);
 void rt_delay(double seconds);
 void rt_limit(double rate);
 
+// rt_limit's schedule: the time of the previous paced pass in milliseconds,
+// shared by every loop that calls it; 0 until the first call.
+extern double rt_limit_previous_ms;
+
 // mode 1: seed given; 3: reproducible reseed; anything else: ask the user.
 void rt_randomize(double seed, int32_t mode);
 float rt_rnd(float argument, int32_t argument_given);
