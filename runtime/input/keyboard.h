@@ -21,6 +21,33 @@ constexpr int32_t KEY_SCROLL_LOCK_STATE = 200011;
 constexpr int32_t KEY_INSERT_MODE = 200012;
 constexpr int32_t KEY_CHAR_ZERO = 200013;
 
+// BIOS extended codes: the scan code in the high byte.
+constexpr int32_t KEY_F1 = 0x3B00;  // F1 to F10 follow in steps of 0x100
+constexpr int32_t KEY_F10 = 0x4400;
+constexpr int32_t KEY_F11 = 0x8500;
+constexpr int32_t KEY_F12 = 0x8600;
+constexpr int32_t KEY_HOME = 0x4700;
+constexpr int32_t KEY_UP = 0x4800;
+constexpr int32_t KEY_PAGE_UP = 0x4900;
+constexpr int32_t KEY_LEFT = 0x4B00;
+constexpr int32_t KEY_RIGHT = 0x4D00;
+constexpr int32_t KEY_END = 0x4F00;
+constexpr int32_t KEY_DOWN = 0x5000;
+constexpr int32_t KEY_PAGE_DOWN = 0x5100;
+constexpr int32_t KEY_INSERT = 0x5200;
+constexpr int32_t KEY_DELETE = 0x5300;
+
+// Modifier bits passed to rt_on_char_key (the values of GLUT_ACTIVE_SHIFT,
+// GLUT_ACTIVE_CTRL and GLUT_ACTIVE_ALT).
+constexpr int32_t KEY_MOD_SHIFT = 1;
+constexpr int32_t KEY_MOD_CTRL = 2;
+constexpr int32_t KEY_MOD_ALT = 4;
+
+// Kinds of rt_window_hook calls.
+constexpr int32_t HOOK_CLOSE_REQUEST = 1;
+constexpr int32_t HOOK_PAUSE_BREAK = 2;
+constexpr int32_t HOOK_RAW_MOUSE = 3;
+
 // Window-layer entry points (display thread). modifiers: GLUT_ACTIVE_* bits
 // as glutGetModifiers reports them; the GLUT callbacks pass it in.
 void rt_on_char_key(int32_t key, bool pressed, int32_t modifiers);
