@@ -126,7 +126,11 @@ void rt_limit(double rate) {
     }
     for (;;) {
         auto now = static_cast<double>(rt_clock_ms());
-        if (rt_limit_previous_ms == 0 || rt_limit_previous_ms > now) {
+        // The last remainder was truncated to whole milliseconds, so a pass
+        // may wake up to 1 ms before its scheduled time: that is no clock
+        // going back, and restarting there would let the next pass through
+        // without any wait.
+        if (rt_limit_previous_ms == 0 || rt_limit_previous_ms > now + 1) {
             rt_limit_previous_ms = now;  // first pass, or the clock went back
             return;
         }
