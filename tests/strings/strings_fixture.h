@@ -9,6 +9,7 @@
 
 #include "runtime/core/control.h"
 #include "runtime/core/conv_memory.h"
+#include "runtime/core/errors.h"
 #include "runtime/strings/rt_string.h"
 #include "runtime/strings/string_space.h"
 
