@@ -40,7 +40,9 @@ void expect_same_digits(double v) {
     ASSERT_TRUE(digit_form_from_c_text(v, &c_text)) << v;
     Normal a = normal(exact);
     ASSERT_EQ(a, normal(c_text)) << std::hexfloat << v;
-    if (v != 0) ASSERT_NE(exact.digits[0], '0') << "the first digit is significant";
+    if (v != 0) {
+        ASSERT_NE(exact.digits[0], '0') << "the first digit is significant";
+    }
 }
 
 TEST(DigitForm, ExactDigitsEqualTheCRuntimesForChosenValues) {
