@@ -271,7 +271,7 @@ void on_display() {
     FrameSlot& slot = frame_ring.slots[s];
     const int32_t request = ws.fullscreen_request.load();
     if (slot.presented.load() && request == -1 && ws.redraw_request == 0) return;
-    ws.redraw_request = 0;
+    if (ws.redraw_request > 0) --ws.redraw_request;
 
     if (ws.fullscreen_state.load() == 0 && request == -1) {
         if (!fit_window(slot.frame_width, slot.frame_height)) return;

@@ -77,12 +77,23 @@ void on_reshape(int width, int height) {
     ws.window_size[0] = width;
     ws.window_size[1] = height;
     ws.resized_by_us = 0;
-    ws.redraw_request = 1;
+    // Present the frame again, twice: a software GL driver may take the new
+    // size of its buffers only at the buffer swap after the first drawing.
+    ws.redraw_request = 2;
     // In full screen the window is the whole output area.
     if (ws.fullscreen_state.load() != 0) {
         ws.output_size[0] = width;
         ws.output_size[1] = height;
     }
+}
+
+// The window system may lose parts of the picture (the window uncovered, or
+// moved back onto the screen) and asks for them with an exposure that looks
+// like any other redisplay. A change of visibility therefore presents the
+// newest frame again.
+void on_window_status(int state) {
+    if (state == GLUT_FULLY_RETAINED || state == GLUT_PARTIALLY_RETAINED)
+        rt_window.redraw_request = 2;
 }
 
 void rt_register_window_callbacks() {
@@ -102,6 +113,7 @@ void rt_register_window_callbacks() {
     glutPassiveMotionFunc(rt_on_mouse_motion);
     glutReshapeFunc(on_reshape);
     glutMouseWheelFunc(rt_on_mouse_wheel);
+    glutWindowStatusFunc(on_window_status);
 }
 
 void rt_window_run(int argc, char** argv) {

@@ -16,6 +16,8 @@ void rt_register_window_callbacks();
 void on_display();
 void on_redisplay_timer(int value);
 void on_reshape(int width, int height);
+// Visibility changes (glutWindowStatusFunc): present the newest frame again.
+void on_window_status(int state);
 
 void rt_title(RtString* s);
 void rt_screen_show();
@@ -37,7 +39,7 @@ struct WindowState {
     int32_t resized_by_us = 1;                  // 1 after we asked for a size, 0 after a report
     std::atomic<int32_t> follow_frame{1};       // 1: always bring the window back to the frame size
     std::atomic<int32_t> stretch_mode{0};       // 0 copy 1:1, 1 stretch, 2 stretch smoothly
-    int32_t redraw_request = 0;                 // present even an already presented frame
+    int32_t redraw_request = 0;                 // presentations due even of a presented frame
     std::atomic<int32_t> user_resize_pending{0};   // -1 after every reshape report
     std::atomic<int32_t> resize_event_width{0};    // size of that report, for the resize event
     std::atomic<int32_t> resize_event_height{0};

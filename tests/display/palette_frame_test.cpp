@@ -1,0 +1,180 @@
+// Frames of palette pages (the game's mode 12) and 32-bit pages: what a
+// frame holds, when a new one is published and when not, and the end-of-call
+// hand-overs (frame_done, auto_display, the mode-change hand-shake).
+#include <gtest/gtest.h>
+#include <cstring>
+#include "display_fixture.h"
+#include "runtime/core/control.h"
+#include "runtime/display/window.h"
+#include "runtime/screen/pages.h"
+
+namespace {
+
+// A mode-12 page with a few pixels set to distinct colours.
+ScreenImage* mode12_with_marks() {
+    screen_setup(12);
+    ScreenImage* page = display_page();
+    page->data[0] = 1;                  // top left
+    page->data[639] = 4;                // top right
+    page->data[640 * 479] = 14;         // bottom left
+    page->data[640 * 240 + 320] = 15;   // middle
+    return page;
+}
+
+TEST(PaletteFrame, FrameIsThePageThroughItsPalette) {
+    ScreenImage* page = mode12_with_marks();
+    ASSERT_TRUE(compose_publishes());
+    const FrameSlot& slot = frame_ring.slots[newest_slot()];
+    EXPECT_EQ(slot.frame_width, 640);
+    EXPECT_EQ(slot.frame_height, 480);
+    EXPECT_EQ(slot.byte_size, 640 * 480 * 4);
+    EXPECT_EQ(frame_size_width.load(), 640);
+    EXPECT_EQ(frame_size_height.load(), 480);
+    const std::vector<uint32_t> frame = newest_frame();
+    for (size_t i = 0; i < frame.size(); ++i)
+        ASSERT_EQ(frame[i], page->palette[page->data[i]]) << "pixel " << i;
+    EXPECT_EQ(frame[0], 0xFF0000AAu);
+    EXPECT_EQ(frame[639], 0xFFAA0000u);
+    EXPECT_EQ(frame[640 * 479], 0xFFFFFF55u);
+    EXPECT_EQ(frame[1], 0xFF000000u);
+    EXPECT_EQ(prev_frame_valid.load(), 1);
+}
+
+TEST(PaletteFrame, UnchangedPageIsNotComposedAgain) {
+    mode12_with_marks();
+    ASSERT_TRUE(compose_publishes());
+    const int32_t first = newest_slot();
+    for (int i = 0; i < 5; ++i) {
+        frame_done.store(0);
+        rt_control.auto_display.store(-1);
+        EXPECT_FALSE(compose_publishes());
+        // The call still ends: rt_display's wait and the full-screen wait end.
+        EXPECT_EQ(frame_done.load(), 1);
+        EXPECT_EQ(rt_control.auto_display.load(), 0);
+    }
+    EXPECT_EQ(newest_slot(), first);
+}
+
+TEST(PaletteFrame, PixelChangePublishesTheNewPixels) {
+    ScreenImage* page = mode12_with_marks();
+    ASSERT_TRUE(compose_publishes());
+    page->data[640 * 100 + 7] = 12;
+    ASSERT_TRUE(compose_publishes());
+    EXPECT_EQ(newest_frame()[640 * 100 + 7], 0xFFFF5555u);
+}
+
+TEST(PaletteFrame, PaletteChangeAlonePublishes) {
+    ScreenImage* page = mode12_with_marks();
+    ASSERT_TRUE(compose_publishes());
+    page->palette[1] = 0xFF123456u;
+    ASSERT_TRUE(compose_publishes());
+    EXPECT_EQ(newest_frame()[0], 0xFF123456u);
+    // Entries beyond the mode's 16 colours are not part of the picture.
+    page->palette[200] = 0xFF010203u;
+    EXPECT_FALSE(compose_publishes());
+}
+
+TEST(PaletteFrame, PageCopyRestoringTheComposedPixelsPublishesNothing) {
+    mode12_with_marks();
+    rt_pcopy(0, 1);  // save the screen, as the command editor does
+    ASSERT_TRUE(compose_publishes());
+    ScreenImage* page = display_page();
+    std::memset(page->data + 640 * 200, 9, 640 * 16);  // a typed line
+    ASSERT_TRUE(compose_publishes());
+    rt_pcopy(1, 0);  // restore: differs from the last frame
+    ASSERT_TRUE(compose_publishes());
+    rt_pcopy(1, 0);  // restore again: identical
+    EXPECT_FALSE(compose_publishes());
+    std::memset(page->data + 640 * 200, 9, 640 * 16);
+    ASSERT_TRUE(compose_publishes());
+    rt_pcopy(1, 0);
+    std::memset(page->data + 640 * 200, 9, 640 * 16);  // the same line printed again
+    EXPECT_FALSE(compose_publishes());
+}
+
+TEST(PaletteFrame, ScreenStatementForcesANewFrame) {
+    mode12_with_marks();
+    ASSERT_TRUE(compose_publishes());
+    prev_frame_valid.store(0);  // what the screen statement does on a page change
+    EXPECT_TRUE(compose_publishes());
+    EXPECT_FALSE(compose_publishes());
+}
+
+TEST(PaletteFrame, ModeChangeAlwaysComposesTheNewPage) {
+    screen_setup(0);
+    ASSERT_TRUE(compose_publishes());
+    EXPECT_EQ(frame_ring.slots[newest_slot()].frame_width, 640);
+    EXPECT_EQ(frame_ring.slots[newest_slot()].frame_height, 400);
+    consume_frames();
+    rt_screen(12, 0, 0, 1);
+    ASSERT_TRUE(compose_publishes());
+    EXPECT_EQ(frame_ring.slots[newest_slot()].frame_height, 480);
+    consume_frames();
+    rt_screen(0, 0, 0, 1);
+    ASSERT_TRUE(compose_publishes());
+    EXPECT_EQ(frame_ring.slots[newest_slot()].frame_height, 400);
+}
+
+TEST(TruecolourFrame, EveryCallCopiesThePageUnchanged) {
+    screen_setup(12);
+    const int32_t index = img_create(5, 3, 32);
+    ASSERT_NE(index, 0);
+    ScreenImage* image = img_get(index);
+    auto* pixels = reinterpret_cast<uint32_t*>(image->data);
+    for (int i = 0; i < 15; ++i) pixels[i] = 0x80000000u + uint32_t(i) * 0x010203u;
+    rt_pages.display.store(image);
+    ASSERT_TRUE(compose_publishes());
+    EXPECT_EQ(frame_ring.slots[newest_slot()].frame_width, 5);
+    EXPECT_EQ(frame_ring.slots[newest_slot()].frame_height, 3);
+    EXPECT_EQ(newest_frame(), std::vector<uint32_t>(pixels, pixels + 15));
+    consume_frames();
+    EXPECT_TRUE(compose_publishes());
+}
+
+TEST(ComposeCall, HiddenScreenComposesNothing) {
+    mode12_with_marks();
+    screen_hidden.store(1);
+    frame_done.store(0);
+    EXPECT_FALSE(compose_publishes());
+    EXPECT_EQ(frame_done.load(), 1);
+    screen_hidden.store(0);
+    EXPECT_TRUE(compose_publishes());
+}
+
+TEST(ComposeCall, ModeChangeHandshakeKeepsTheComposerAway) {
+    mode12_with_marks();
+    screen_handshake.store(1);  // the screen statement asks
+    rt_control.auto_display.store(-1);
+    frame_done.store(0);
+    EXPECT_FALSE(compose_publishes());
+    EXPECT_EQ(screen_handshake.load(), 2);
+    EXPECT_EQ(frame_done.load(), 1);
+    EXPECT_EQ(rt_control.auto_display.load(), 0);
+    EXPECT_FALSE(compose_publishes());  // still fenced while the word is 2
+    EXPECT_EQ(screen_handshake.load(), 2);
+    screen_handshake.store(0);  // released
+    EXPECT_TRUE(compose_publishes());
+}
+
+TEST(ComposeCall, AutoDisplayHandOverOnlyTurnsMinusOneToZero) {
+    mode12_with_marks();
+    struct Case {
+        int32_t before, after;
+    };
+    for (const Case c : {Case{-1, 0}, Case{1, 1}, Case{0, 0}}) {
+        rt_control.auto_display.store(c.before);
+        compose_frame();
+        EXPECT_EQ(rt_control.auto_display.load(), c.after) << "from " << c.before;
+    }
+}
+
+TEST(ComposeCall, NoDisplayPageComposesNothing) {
+    rt_pages.display.store(nullptr);
+    rt_control.auto_display.store(-1);
+    EXPECT_FALSE(compose_publishes());
+    EXPECT_EQ(frame_done.load(), 1);
+    EXPECT_EQ(rt_control.auto_display.load(), 0);
+    EXPECT_EQ(frame_ring.oldest_slot.load(), 0);
+}
+
+}  // namespace
