@@ -30,7 +30,8 @@ struct DriverState {
     std::vector<uint32_t> pixels;
     int width = 0;
     int height = 0;
-    uint64_t frame_number = 0;
+    int32_t slot = 0;           // the ring slot it was copied from
+    uint64_t frame_number = 0;  // its publication number: frames published so far, it included
 
     // The decoded text of the copy, for the test thread only.
     uint64_t decoded_number = ~uint64_t{0};
@@ -43,6 +44,12 @@ DriverState& driver() {
 }
 
 int32_t next_slot(int32_t s) { return s == FRAME_RING_SLOTS ? 1 : s + 1; }
+
+// Publications from slot `from` to slot `to` (the ring cannot lap: the
+// composer stops when every slot holds an unconsumed frame).
+int32_t slots_between(int32_t from, int32_t to) {
+    return from == 0 ? 1 : (to - from + FRAME_RING_SLOTS) % FRAME_RING_SLOTS;
+}
 
 // Stand-in for the display thread: copies the newest frame, then marks it
 // and every frame before it consumed and presented, as the window does
@@ -62,7 +69,8 @@ void take_frames() {
                 d.pixels.assign(slot.pixels, slot.pixels + n);
                 d.width = slot.frame_width;
                 d.height = slot.frame_height;
-                d.frame_number++;
+                d.frame_number += slots_between(taken, newest);
+                d.slot = newest;
             }
             int32_t s = taken == 0 ? frame_ring.oldest_slot.load(std::memory_order_acquire) : next_slot(taken);
             for (int n = 0; n < FRAME_RING_SLOTS; n++) {
@@ -183,14 +191,26 @@ FrameText game_screen() {
 uint64_t game_frame_number() {
     DriverState& d = driver();
     std::lock_guard<std::mutex> lock(d.frame_mutex);
+    int32_t newest = frame_ring.newest_slot.load(std::memory_order_acquire);
+    if (newest == 0) return 0;
+    return d.frame_number + (d.slot == 0 ? 1 : slots_between(d.slot, newest));
+}
+
+namespace {
+
+uint64_t copied_frame_number() {
+    DriverState& d = driver();
+    std::lock_guard<std::mutex> lock(d.frame_mutex);
     return d.frame_number;
 }
+
+}  // namespace
 
 bool game_wait_screen(const std::function<bool(const FrameText&)>& pred, uint64_t after, int timeout_ms) {
     uint64_t seen = ~uint64_t{0};
     return harness_wait_until(
         [&] {
-            uint64_t n = game_frame_number();
+            uint64_t n = copied_frame_number();
             if (n <= after || n == seen) return false;
             seen = n;
             return pred(game_screen());
@@ -218,9 +238,17 @@ bool game_ring_empty() { return ring_byte(BIOS_KEY_HEAD) == ring_byte(BIOS_KEY_T
 
 bool game_wait_ring_empty(int timeout_ms) { return harness_wait_until(game_ring_empty, timeout_ms); }
 
+uint64_t game_wait_editor(int timeout_ms) {
+    if (!game_wait_ring_empty(timeout_ms)) return 0;
+    // The editor's first pass switches automatic display off; the frames
+    // published after that are all whole passes of it.
+    if (!harness_wait_until([] { return rt_control.auto_display.load() == 0; }, timeout_ms)) return 0;
+    return game_frame_number();
+}
+
 bool game_wait_prompt(int timeout_ms) {
-    if (!game_wait_ring_empty(timeout_ms)) return false;
-    return game_wait_screen(shows_countdown, game_frame_number(), timeout_ms);
+    uint64_t started = game_wait_editor(timeout_ms);
+    return started != 0 && game_wait_screen(shows_countdown, started, timeout_ms);
 }
 
 void game_command(std::string_view line) {

@@ -69,11 +69,12 @@ double game_timer_now();
 
 // ---- Screen ------------------------------------------------------------------
 
-// The newest composed frame as text (an empty FrameText before the first).
+// The newest composed frame taken so far, as text (an empty FrameText before
+// the first).
 FrameText game_screen();
-// Number of frames taken so far.
+// The number of frames published so far (taken or not yet).
 uint64_t game_frame_number();
-// Wait for a frame taken after frame number `after` that satisfies `pred`.
+// Wait for a frame published after frame number `after` that satisfies `pred`.
 bool game_wait_screen(const std::function<bool(const FrameText&)>& pred, uint64_t after = 0,
                       int timeout_ms = 20000);
 // Wait until the screen shows `text` (trailing spaces ignored) on `row`.
@@ -89,9 +90,15 @@ std::string countdown_of(const FrameText& screen);
 bool game_ring_empty();
 // Wait until every key in the keyboard ring has been read or thrown away.
 bool game_wait_ring_empty(int timeout_ms = 20000);
-// Wait until the command editor is ready for keys: every key typed before has
-// left the keyboard ring (the editor throws away what is waiting when it
-// starts), and a frame of its loop, with the countdown, was taken since.
+// Wait until the command editor has started and shown its first pass: every
+// key typed before has left the keyboard ring (the editor throws away what
+// is waiting when it starts), and automatic display is off (the editor's
+// first pass switches it off). Keys typed from then on are read. Returns the
+// number of the newest frame published at that moment, 0 on timeout; every
+// frame after it is a whole pass of the editor.
+uint64_t game_wait_editor(int timeout_ms = 20000);
+// game_wait_editor, then a frame of a later pass with the countdown: the
+// screen then shows the prompt as it is. Needs the clock to run.
 bool game_wait_prompt(int timeout_ms = 20000);
 // At the prompt: type the line, then Enter.
 void game_command(std::string_view line);
