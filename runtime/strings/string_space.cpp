@@ -179,6 +179,7 @@ void rts_temp_append(RtString* s) {
 // ---- packing ---------------------------------------------------------------
 
 void rts_compact_main(uint64_t need) {
+    ++rts_main.compactions;
     StringList& list = rts_main.list;
     if (list.count > 0) {
         uint8_t* write = rts_main.buffer;
@@ -203,6 +204,7 @@ void rts_compact_main(uint64_t need) {
     if (!grown) rts_out_of_memory(512);
     rts_main.buffer = grown;
     rts_main.size = size;
+    ++rts_main.enlargements;
     for (int32_t i = 0; i < list.count; ++i) {
         RtString* e = list.entries[i];
         if (e) e->data = grown + (reinterpret_cast<uintptr_t>(e->data) - old_base);
@@ -210,6 +212,7 @@ void rts_compact_main(uint64_t need) {
 }
 
 void rts_compact_data_block(uint64_t need) {
+    ++rts_dblock.compactions;
     StringList& list = rts_dblock.list;
     uint32_t write = DATA_BLOCK_FIRST_STRING;
     for (int32_t i = 0; i < list.count; ++i) {

@@ -19,6 +19,8 @@ struct MainStringSpace {
     uint64_t size;    // bytes in buffer
     uint64_t used;    // offset where the next new string's bytes go
     StringList list;
+    uint64_t compactions;   // statistics: packings run
+    uint64_t enlargements;  // statistics: times the buffer grew
 };
 
 constexpr uint32_t DATA_BLOCK_SIZE = 65536;
@@ -30,6 +32,7 @@ struct DataBlockSpace {
     uint32_t used;   // offset of the next string byte
     uint32_t top;    // offset of the lowest DosDescriptor handed out
     StringList list;
+    uint64_t compactions;  // statistics: packings run
 };
 
 // The temporary list; count is the mark. Slot 0 is never used.
