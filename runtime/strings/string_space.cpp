@@ -239,6 +239,13 @@ void rts_update_dos_descriptor(RtString* s) {
 // ---- creation --------------------------------------------------------------
 
 void rts_init() {
+    // A fresh start: the main space back at its first size, every list empty.
+    if (rts_main.size != MAIN_SPACE_INITIAL) {
+        if (auto* p = static_cast<uint8_t*>(std::realloc(rts_main.buffer, MAIN_SPACE_INITIAL))) {
+            rts_main.buffer = p;
+            rts_main.size = MAIN_SPACE_INITIAL;
+        }
+    }
     rts_main.used = 0;
     rts_main.list.count = 0;
     rts_dblock.start = ConvMemory + CONV_DATA_BLOCK;
