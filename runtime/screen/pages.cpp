@@ -44,14 +44,17 @@ int32_t page_index(int32_t page) {
     return (page >= 0 && page < rt_pages.count) ? rt_pages.entries[page] : 0;
 }
 
+// The record of an image index; null for 0, which names no page.
+ScreenImage* record(int32_t index) { return index ? img_get(index) : nullptr; }
+
 void set_display(int32_t index) {
     rt_pages.display_page = index;
-    rt_pages.display.store(img_get(index), std::memory_order_release);
+    rt_pages.display.store(record(index), std::memory_order_release);
 }
 
 void set_write_and_source(int32_t index) {
     rt_pages.write_page = rt_pages.source_page = index;
-    rt_pages.write = rt_pages.source = img_get(index);
+    rt_pages.write = rt_pages.source = record(index);
 }
 
 // Text size of a page as the screen statement notes it before a mode change.
@@ -205,7 +208,7 @@ void page_ensure(int32_t page) {
         return;
     }
     if (rt_pages.entries[page]) return;
-    ScreenImage* first = img_get(rt_pages.entries[0]);
+    ScreenImage* first = record(rt_pages.entries[0]);
     if (!first) return;
     int32_t index = img_create(first->width, first->height, first->mode);
     if (!index) {
@@ -213,7 +216,6 @@ void page_ensure(int32_t page) {
         return;
     }
     ScreenImage* image = img_get(index);
-    first = img_get(rt_pages.entries[0]);
     if (image->mode != 32) {
         // All pages of a mode share page 0's palette.
         std::free(image->palette);
@@ -234,7 +236,7 @@ ScreenImage* image_for_handle(int32_t handle) {
         return img_get(-handle);
     }
     page_ensure(handle);
-    return img_get(page_index(handle));
+    return record(page_index(handle));
 }
 
 void rt_screen(int32_t mode, int32_t active, int32_t visual, int32_t flags) {
@@ -272,7 +274,7 @@ void rt_screen(int32_t mode, int32_t active, int32_t visual, int32_t flags) {
         visual_given = true;
     }
 
-    const ScreenImage* first = img_get(rt_pages.entries[0]);
+    const ScreenImage* first = record(rt_pages.entries[0]);
     bool mode_change = false;
     if (mode_given) {
         if (mode < 0)
@@ -370,7 +372,7 @@ void rt_pcopy(int32_t from, int32_t to) {
 
 void rt_width(int32_t columns, int32_t rows) {
     if (screen_error_pending()) return;
-    const ScreenImage* first = img_get(rt_pages.entries[0]);
+    const ScreenImage* first = record(rt_pages.entries[0]);
     bool size_ok = (columns == 40 || columns == 80) &&
                    (rows == 25 || rows == 30 || rows == 43 || rows == 50 || rows == 60);
     if (!size_ok || !first || !first->is_text || rt_pages.page0_is_user_image) {

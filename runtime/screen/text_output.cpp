@@ -294,11 +294,13 @@ void rt_print(RtString* s, int32_t line_end) {
                 continue;
             }
             // Tab: spaces up to and including the next column that is a
-            // multiple of 8; stops early when the line end is deferred.
+            // multiple of 8. A tab that reaches the right edge ends there
+            // (with the line end made or deferred), so a page narrower than
+            // 8 columns cannot make it run for ever.
             for (;;) {
                 const bool again = w->cursor_col % 8 != 0;
                 made_line_end = put_and_advance(w, ' ', last, line_end);
-                if (!again || w->wrap_pending) break;
+                if (!again || w->wrap_pending || made_line_end) break;
             }
             continue;
         }
