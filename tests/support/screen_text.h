@@ -6,8 +6,11 @@
 // matched against the built-in glyphs (glyph_match.h): the character and its
 // foreground and background palette indices come back; a cell whose pixels
 // match no glyph reads as the marker character ('?' by default) with
-// `known` false. 32-bit pages are read like frames (frame_text.h) and give
-// colours as 0xRRGGBB.
+// `known` false. A cell of one colour reads as a space (so a full block
+// reads as a space in its colour), and where a glyph's pixels also fit its
+// inverse glyph the reading whose background is the page's most common
+// colour wins. 32-bit pages are read the same way and give colours as
+// 0xRRGGBB.
 //
 // Rows and columns are 1-based, as in the runtime's cursor. Characters are
 // code page 437 bytes, so plain ASCII text compares directly:
