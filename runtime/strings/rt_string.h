@@ -19,8 +19,9 @@ struct RtString {
 };
 
 // Start-up: the descriptor pool, the lists and the main space exist from static
-// initialisation; rts_init sets up the data block (after ConvMemory is zeroed)
-// and creates the shared empty and space strings.
+// initialisation; rts_init (after ConvMemory is zeroed) empties the main space
+// and the lists, sets up the data block and creates the shared empty and space
+// strings. Calling it again starts every string space afresh.
 void rts_init();
 
 extern RtString* rts_empty_string;  // shared empty string (ends printed lines)
