@@ -16,6 +16,7 @@
 #include "runtime/core/timing.h"
 #include "runtime/display/frame_composer.h"
 #include "runtime/input/keyboard.h"
+#include "tests/support/game_screens.h"
 #include "tests/support/runtime_harness.h"
 
 namespace {
@@ -222,16 +223,6 @@ bool game_wait_text(int row, std::string_view text, uint64_t after, int timeout_
     return game_wait_screen([&](const FrameText& s) { return s.row(row, true) == text; }, after, timeout_ms);
 }
 
-std::string countdown_of(const FrameText& screen) {
-    std::string row = screen.row(2, true);
-    return row.size() > 31 ? row.substr(31) : std::string();
-}
-
-bool shows_countdown(const FrameText& screen) {
-    std::string countdown = countdown_of(screen);
-    return countdown.find(':') != std::string::npos && countdown.find('.') != std::string::npos;
-}
-
 // ---- Synchronisation --------------------------------------------------------
 
 bool game_ring_empty() { return ring_byte(BIOS_KEY_HEAD) == ring_byte(BIOS_KEY_TAIL); }
@@ -248,7 +239,7 @@ uint64_t game_wait_editor(int timeout_ms) {
 
 bool game_wait_prompt(int timeout_ms) {
     uint64_t started = game_wait_editor(timeout_ms);
-    return started != 0 && game_wait_screen(shows_countdown, started, timeout_ms);
+    return started != 0 && game_wait_screen(game_expect::shows_countdown, started, timeout_ms);
 }
 
 void game_command(std::string_view line) {

@@ -79,10 +79,6 @@ bool game_wait_screen(const std::function<bool(const FrameText&)>& pred, uint64_
                       int timeout_ms = 20000);
 // Wait until the screen shows `text` (trailing spaces ignored) on `row`.
 bool game_wait_text(int row, std::string_view text, uint64_t after = 0, int timeout_ms = 20000);
-// True when row 2 shows the countdown (columns 32 on: "mmm:ss.sss").
-bool shows_countdown(const FrameText& screen);
-// The countdown text from column 32 to the end of row 2, trailing spaces removed.
-std::string countdown_of(const FrameText& screen);
 
 // ---- Synchronisation --------------------------------------------------------
 
