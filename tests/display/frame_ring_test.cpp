@@ -128,6 +128,7 @@ TEST(FrameRing, UnallocatableTextFrameLeavesNoStaleCache) {
     compose_set_alloc_hook(counting_alloc);
     fail_allocations.store(true);
     put_cell(page, 3, 2, 'Q', 0x1E);
+    page->palette[0] = 0xFF336699u;  // recolours the background of every cell
     EXPECT_FALSE(compose_publishes());
     fail_allocations.store(false);
     ASSERT_TRUE(compose_publishes());
