@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <atomic>
+#include <csetjmp>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -23,7 +24,13 @@ std::atomic<int> exit_callback_count{0};
 
 std::atomic<void (*)()> fpe_handler{nullptr};
 
+// Where a SIGFPE on a thread inside plat_run_fpe_guarded jumps to.
+thread_local sigjmp_buf* fpe_jump = nullptr;
+
 void on_sigfpe(int) {
+    // The guarded thread leaves the signal handler at once and deals with
+    // the fault in ordinary code.
+    if (sigjmp_buf* jump = fpe_jump) siglongjmp(*jump, 1);
     void (*handler)() = fpe_handler.load();
     if (handler) handler();
     // A handler that returns would re-run the faulting instruction for ever.
@@ -102,6 +109,19 @@ void plat_install_fpe_handler(void (*handler)()) {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
     sigaction(SIGFPE, &action, nullptr);
+}
+
+void plat_run_fpe_guarded(void (*body)(), void (*on_fault)()) {
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 1) == 0) {
+        fpe_jump = &jump;
+        body();
+        fpe_jump = nullptr;
+    } else {
+        // The signal mask saved by sigsetjmp is back: SIGFPE is unblocked.
+        fpe_jump = nullptr;
+        on_fault();
+    }
 }
 
 bool plat_display_available() {

@@ -34,5 +34,11 @@ int plat_x87_precision_bits();
 // Install a SIGFPE handler that calls handler() on the faulting thread.
 void plat_install_fpe_handler(void (*handler)());
 
+// Run body on the calling thread. A SIGFPE raised on this thread while body
+// runs abandons body (its frames are left without unwinding) and calls
+// on_fault from ordinary code rather than from inside the signal handler, so
+// on_fault may allocate, print and open windows. Needs the handler installed.
+void plat_run_fpe_guarded(void (*body)(), void (*on_fault)());
+
 // True when an X display can be opened (checked before the window starts).
 bool plat_display_available();

@@ -21,6 +21,14 @@ namespace {
 
 void on_floating_point_fault() { rt_error(11); }
 
+void run_program() {
+    if (rt_program_entry) rt_program_entry();
+    // A program that runs off its end without the END statement ends the
+    // process quietly through the same orderly exit.
+    rt_control.exit_requested.store(1);
+    rt_park_program_thread();
+}
+
 }  // namespace
 
 void rt_program_thread_main() {
@@ -29,11 +37,7 @@ void rt_program_thread_main() {
         plat_set_extended_precision();
         plat_install_fpe_handler(on_floating_point_fault);
     }
-    if (rt_program_entry) rt_program_entry();
-    // A program that runs off its end without the END statement ends the
-    // process quietly through the same orderly exit.
-    rt_control.exit_requested.store(1);
-    rt_park_program_thread();
+    plat_run_fpe_guarded(run_program, on_floating_point_fault);
 }
 
 void rt_event_thread_main() {

@@ -109,7 +109,12 @@ TEST(HeadlessRuntime, StartUpStateAndThreads) {
     EXPECT_EQ(rt_pages.display.load()->width, 80);
     EXPECT_EQ(rt_pages.display.load()->height, 25);
 
-    std::set<std::string> names = thread_names();
+    // The threads start while the program already runs.
+    std::set<std::string> names;
+    EXPECT_TRUE(harness_wait_until([&names] {
+        names = thread_names();
+        return names.count("program") + names.count("frame") + names.count("event") == 3;
+    }));
     for (const char* name : {"program", "frame", "event"}) EXPECT_EQ(names.count(name), 1u) << name;
 
     // The frame thread counts frames and composes them while display is automatic.
@@ -281,10 +286,10 @@ size_t program_yields() {
 }
 
 void end_program() {
+    rt_control.auto_display = 0;  // END shows its prompt all the same
     uint32_t mark = rts_temp_mark();
     rt_print(rts_from_cstring("The story ends."), 1);
     rts_release_temps(mark, 0);
-    rt_control.auto_display = 0;
     progress = 1;
     wait_for_go();
     rt_end();
@@ -327,8 +332,14 @@ TEST(HeadlessRuntime, TheSeedPromptReadsANumber) {
         statement_loop();
     });
     ASSERT_TRUE(harness_wait_until([] { return progress.load() == 1; }));
-    ASSERT_TRUE(harness_wait_until(
-        [] { return screen_row(1, true, ScreenPage::Display) == "Random-number seed (-32768 to 32767)?"; }));
+    // Line input polls for keys in 10 ms sleeps: the prompt is complete then.
+    ASSERT_TRUE(harness_wait_until([] {
+        for (const FakeSleep& s : fake_clock_sleeps()) {
+            if (s.thread == "program" && s.ms == 10) return true;
+        }
+        return false;
+    }));
+    EXPECT_EQ(screen_row(1, true, ScreenPage::Display), "Random-number seed (-32768 to 32767)?");
     for (unsigned char key : {'-', '2', '\r'}) press_key(key);
     ASSERT_TRUE(harness_wait_until([] { return progress.load() == 2; }));
     EXPECT_EQ(rt_rnd_state, 0xFFFE56u) << "the value's 16 bits above the state's low byte";
