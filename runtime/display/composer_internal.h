@@ -23,6 +23,11 @@ int32_t ring_take_slot(int32_t width, int32_t height);
 // Makes slot s the newest frame (its pixels must be complete).
 void ring_publish(int32_t s);
 
+// Copies a palette page's n pixel bytes into copy and writes their colours
+// from palette (256 entries, of which the page uses `colours`) into out.
+void expand_palette_pixels(const uint8_t* pixels, size_t n, size_t colours,
+                           const uint32_t* palette, uint8_t* copy, uint32_t* out);
+
 // Lines of a text cursor inside a cell fh pixels high, from the cursor's
 // start and stop lines. False when the shape draws nothing.
 bool cursor_shape_lines(int32_t start, int32_t stop, int32_t fh, int32_t* first, int32_t* last);

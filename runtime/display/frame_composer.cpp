@@ -96,11 +96,11 @@ Outcome compose_palette_page(ScreenImage* page, bool valid) {
     const int32_t s = ring_take_slot(page->width, page->height);
     if (s == 0) return Outcome::failed;
 
-    std::memcpy(pixel_copy, pixels, n);
-    std::memcpy(pixel_palette_copy, palette, colours * 4);
-    uint32_t* out = frame_ring.slots[s].pixels;
-    const uint8_t* in = pixel_copy;
-    for (size_t i = 0; i < n; ++i) out[i] = pixel_palette_copy[in[i]];
+    // All 256 entries: a byte beyond the mode's colours shows the palette's
+    // entry for it rather than a stale one.
+    std::memcpy(pixel_palette_copy, palette, sizeof pixel_palette_copy);
+    expand_palette_pixels(pixels, n, colours, pixel_palette_copy, pixel_copy,
+                          frame_ring.slots[s].pixels);
     publish(s, PageKind::palette);
     return Outcome::published;
 }

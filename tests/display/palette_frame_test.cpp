@@ -40,6 +40,32 @@ TEST(PaletteFrame, FrameIsThePageThroughItsPalette) {
     EXPECT_EQ(prev_frame_valid.load(), 1);
 }
 
+TEST(PaletteFrame, EveryPixelOfEveryPageShapeGoesThroughThePalette) {
+    // A page of the screen mode, or an image of that mode with a width that
+    // does not divide into blocks of 16, shown as the display page.
+    struct Case {
+        int32_t mode, image_width, image_height;
+    };
+    for (const Case c : {Case{12, 0, 0}, Case{13, 0, 0}, Case{12, 37, 3}, Case{7, 0, 0}}) {
+        screen_setup(c.mode);
+        ScreenImage* page = display_page();
+        if (c.image_width) {
+            page = img_get(img_create(c.image_width, c.image_height, c.mode));
+            rt_pages.display.store(page);
+        }
+        const size_t n = size_t(page->width) * page->height;
+        for (size_t i = 0; i < n; ++i) page->data[i] = uint8_t((i * 7 + i / 13) & page->colour_mask);
+        page->data[n / 2] = 200;  // a byte beyond 16 colours: its palette entry
+        page->palette[200] = 0xFF0A0B0Cu;
+        ASSERT_TRUE(compose_publishes()) << "mode " << c.mode;
+        const std::vector<uint32_t> frame = newest_frame();
+        ASSERT_EQ(frame.size(), n);
+        for (size_t i = 0; i < n; ++i)
+            ASSERT_EQ(frame[i], page->palette[page->data[i]]) << "mode " << c.mode << " pixel " << i;
+        consume_frames();
+    }
+}
+
 TEST(PaletteFrame, UnchangedPageIsNotComposedAgain) {
     mode12_with_marks();
     ASSERT_TRUE(compose_publishes());
