@@ -8,8 +8,6 @@
 
 namespace {
 
-
-
 uint64_t used_of(const RtString* s) {
     return s->in_data_block ? rts_dblock.used : rts_main.used;
 }

@@ -73,7 +73,7 @@ void pack_list(StringList& list, ErrorCode grow_error) {
         ++w;
     }
     list.count = w;
-    if (w < list.capacity / 2) return;
+    if (static_cast<int64_t>(w) * 2 < list.capacity) return;
     if (list.capacity > 0x3FFFFFFF) rts_out_of_memory(grow_error);
     int32_t capacity = list.capacity * 2;
     auto* grown = static_cast<RtString**>(
@@ -86,13 +86,12 @@ void pack_list(StringList& list, ErrorCode grow_error) {
 // Give a data-block string (or a fixed string inside the data block) its
 // 4-byte length/offset record below top.
 void attach_dos_descriptor(RtString* s, ErrorCode code) {
+    if (rts_dblock.top < rts_dblock.used + 4) rts_out_of_memory(code);  // top would fall below used
     rts_dblock.top -= 4;
-    if (rts_dblock.top < rts_dblock.used) rts_out_of_memory(code);
     s->dos_descriptor = rts_dblock.start + rts_dblock.top;
     s->dos_descriptor_offset = static_cast<uint16_t>(rts_dblock.top);
     rts_update_dos_descriptor(s);
 }
-
 
 }  // namespace
 
