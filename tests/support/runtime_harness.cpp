@@ -42,6 +42,8 @@ struct HarnessState {
     std::atomic<bool> exited{false};
     std::atomic<int> status{-1};
     ProgramEntry program = nullptr;
+    std::vector<std::string> args;
+    std::vector<char*> argv;
 };
 
 HarnessState& harness() {
@@ -243,13 +245,13 @@ void harness_start_runtime(ProgramEntry program, const std::vector<std::string>&
     harness_install_hooks();
     harness().program = program;
     // argv lives for the whole run, like a process's own.
-    auto* storage = new std::vector<std::string>();
-    storage->push_back("tolmerand-test");
-    storage->insert(storage->end(), args.begin(), args.end());
-    auto** argv = new char*[storage->size() + 1];
-    for (size_t i = 0; i < storage->size(); ++i) argv[i] = (*storage)[i].data();
-    argv[storage->size()] = nullptr;
-    rt_start_runtime(static_cast<int>(storage->size()), argv, program_trampoline);
+    HarnessState& h = harness();
+    h.args.assign(1, "tolmerand-test");
+    h.args.insert(h.args.end(), args.begin(), args.end());
+    h.argv.clear();
+    for (std::string& arg : h.args) h.argv.push_back(arg.data());
+    h.argv.push_back(nullptr);
+    rt_start_runtime(static_cast<int>(h.args.size()), h.argv.data(), program_trampoline);
 }
 
 bool harness_on_program_thread() { return on_program_thread; }
