@@ -116,7 +116,7 @@ void rt_register_window_callbacks() {
     glutWindowStatusFunc(on_window_status);
 }
 
-void rt_window_run(int argc, char** argv) {
+void rt_window_create(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(1024, 552);
@@ -129,6 +129,10 @@ void rt_window_run(int argc, char** argv) {
     glutCreateWindow(rt_window_title());
     rt_control.window_created.store(1);
     rt_register_window_callbacks();
+}
+
+void rt_window_run(int argc, char** argv) {
+    rt_window_create(argc, argv);
     plat_run_event_loop(rt_window_hook);
 }
 

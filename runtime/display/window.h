@@ -10,6 +10,10 @@
 // loop on the calling thread. Never returns.
 [[noreturn]] void rt_window_run(int argc, char** argv);
 
+// Start-up steps 14 and 15 alone: the window and its callbacks, without
+// entering the event loop (rt_window_run does both).
+void rt_window_create(int argc, char** argv);
+
 // Register every window callback (start-up, and after entering or leaving full screen).
 void rt_register_window_callbacks();
 
