@@ -23,10 +23,10 @@ int32_t ring_take_slot(int32_t width, int32_t height);
 // Makes slot s the newest frame (its pixels must be complete).
 void ring_publish(int32_t s);
 
-// Copies a palette page's n pixel bytes into copy and writes their colours
-// from palette (256 entries, of which the page uses `colours`) into out.
+// Writes the colours of n palette-page pixel bytes from palette (256
+// entries, of which the page uses `colours`) into out.
 void expand_palette_pixels(const uint8_t* pixels, size_t n, size_t colours,
-                           const uint32_t* palette, uint8_t* copy, uint32_t* out);
+                           const uint32_t* palette, uint32_t* out);
 
 // Lines of a text cursor inside a cell fh pixels high, from the cursor's
 // start and stop lines. False when the shape draws nothing.
@@ -36,16 +36,29 @@ bool cursor_shape_lines(int32_t start, int32_t stop, int32_t fh, int32_t* first,
 // of the handle when the table has none).
 void font_cell_size(int32_t font, int32_t* fw, int32_t* fh);
 
+// Reads of the display page: the program thread may be writing the page
+// while it is composed, and a frame may then show a half-printed line (the
+// next change composes a consistent one). These reads are copied out of the
+// page in one go, inside a PageReadScope, which tells ThreadSanitizer that
+// the race is intended; all further work uses the copies.
+struct PageReadScope {
+    PageReadScope();
+    ~PageReadScope();
+    PageReadScope(const PageReadScope&) = delete;
+    PageReadScope& operator=(const PageReadScope&) = delete;
+};
+
 // Text pages. text_frame_changed decides whether the page differs from the
 // last composed text frame (updating the palette copy); text_frame_draw
 // draws the cells that need it into pixels and updates the caches.
 struct TextFrameInput {
-    const ScreenImage* page;
+    const ScreenImage* page;   // a copy of the page record
+    const uint32_t* palette;   // a copy of the page's 256 colours
     int32_t cols, rows, fw, fh;
     bool blink_on;
     int32_t cursor_col, cursor_row;  // 0-based cursor cell
 };
-// Returns 1 changed, 0 unchanged, -1 when the cell cache could not be
+// Returns 1 changed, 0 unchanged, -1 when the cell caches could not be
 // allocated. *valid is the validity of the previous frame on entry and is
 // cleared when the caches show it no longer matches.
 int32_t text_frame_changed(const TextFrameInput& in, bool* valid);

@@ -61,30 +61,35 @@ void publish(int32_t s, PageKind kind) {
 // 0 to 8 of attributes 0 to 3, each a pair of intensities (off, normal,
 // bright) between which the level alternates; entries 0 to 3 show the
 // intensity of the current phase, which flips every 512 ms.
-void mode10_palette(ScreenImage* page) {
+void mode10_palette(uint32_t* palette) {
     static const uint8_t phases[9][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 1}, {1, 0},
                                          {1, 2}, {2, 2}, {2, 0}, {2, 1}};
     static const uint32_t intensity[3] = {0xFF000000u, 0xFFAAAAAAu, 0xFFFFFFFFu};
     const int phase = (rt_clock_ms() >> 9) & 1;
     for (int i = 0; i < 4; ++i) {
-        const uint32_t level = page->palette[4 + i];
-        page->palette[i] = level < 9 ? intensity[phases[level][phase]] : intensity[0];
+        const uint32_t level = palette[4 + i];
+        palette[i] = level < 9 ? intensity[phases[level][phase]] : intensity[0];
     }
 }
 
 enum class Outcome { unchanged, published, failed };
 
-Outcome compose_palette_page(ScreenImage* page, bool valid) {
-    if (page->mode == 10) mode10_palette(page);
-    const size_t n = size_t{page->width} * page->height;
-    const int bits = page->bits_per_unit;
+Outcome compose_palette_page(const ScreenImage& page, bool valid) {
+    uint32_t palette[256];
+    {
+        PageReadScope reading;
+        std::memcpy(palette, page.palette, sizeof palette);
+    }
+    if (page.mode == 10) mode10_palette(palette);
+    const size_t n = size_t{page.width} * page.height;
+    const int bits = page.bits_per_unit;
     const size_t colours = bits >= 8 ? 256 : size_t{1} << bits;
-    const uint8_t* pixels = page->data;
-    const uint32_t* palette = page->palette;
 
-    if (n == pixel_copy_size && valid && std::memcmp(pixels, pixel_copy, n) == 0 &&
-        std::memcmp(palette, pixel_palette_copy, colours * 4) == 0)
-        return Outcome::unchanged;
+    if (n == pixel_copy_size && valid &&
+        std::memcmp(palette, pixel_palette_copy, colours * 4) == 0) {
+        PageReadScope reading;
+        if (std::memcmp(page.data, pixel_copy, n) == 0) return Outcome::unchanged;
+    }
 
     if (n != pixel_copy_size) {
         auto* resized = static_cast<uint8_t*>(composer_alloc(n));
@@ -93,42 +98,54 @@ Outcome compose_palette_page(ScreenImage* page, bool valid) {
         pixel_copy = resized;
         pixel_copy_size = n;
     }
-    const int32_t s = ring_take_slot(page->width, page->height);
+    const int32_t s = ring_take_slot(page.width, page.height);
     if (s == 0) return Outcome::failed;
 
+    {
+        PageReadScope reading;
+        std::memcpy(pixel_copy, page.data, n);
+    }
     // All 256 entries: a byte beyond the mode's colours shows the palette's
     // entry for it rather than a stale one.
     std::memcpy(pixel_palette_copy, palette, sizeof pixel_palette_copy);
-    expand_palette_pixels(pixels, n, colours, pixel_palette_copy, pixel_copy,
+    expand_palette_pixels(pixel_copy, n, colours, pixel_palette_copy,
                           frame_ring.slots[s].pixels);
     publish(s, PageKind::palette);
     return Outcome::published;
 }
 
-Outcome compose_truecolour_page(const ScreenImage* page) {
-    const int32_t s = ring_take_slot(page->width, page->height);
+Outcome compose_truecolour_page(const ScreenImage& page) {
+    const int32_t s = ring_take_slot(page.width, page.height);
     if (s == 0) return Outcome::failed;
-    std::memcpy(frame_ring.slots[s].pixels, page->data,
-                size_t{page->width} * page->height * 4);
+    {
+        PageReadScope reading;
+        std::memcpy(frame_ring.slots[s].pixels, page.data, size_t{page.width} * page.height * 4);
+    }
     publish(s, PageKind::truecolour);
     return Outcome::published;
 }
 
-Outcome compose_text_page(const ScreenImage* page, bool valid) {
+Outcome compose_text_page(const ScreenImage& page, bool valid) {
+    uint32_t palette[256];
+    {
+        PageReadScope reading;
+        std::memcpy(palette, page.palette, sizeof palette);
+    }
     TextFrameInput in{};
-    in.page = page;
-    in.cols = page->width;
-    in.rows = page->height;
-    font_cell_size(page->font, &in.fw, &in.fh);
+    in.page = &page;
+    in.palette = palette;
+    in.cols = page.width;
+    in.rows = page.height;
+    font_cell_size(page.font, &in.fw, &in.fh);
     in.blink_on = (frame_count.load(std::memory_order_relaxed) & 8) != 0;
     // With the line end of a full last column still deferred, the cursor is
     // shown where the next character will go: column 1 of the next row.
-    if (page->wrap_pending == 2 && page->cursor_row < page->height) {
+    if (page.wrap_pending == 2 && page.cursor_row < page.height) {
         in.cursor_col = 0;
-        in.cursor_row = page->cursor_row;
+        in.cursor_row = page.cursor_row;
     } else {
-        in.cursor_col = page->cursor_col - 1;
-        in.cursor_row = page->cursor_row - 1;
+        in.cursor_col = page.cursor_col - 1;
+        in.cursor_row = page.cursor_row - 1;
     }
 
     const int64_t frame_width = int64_t{in.cols} * in.fw;
@@ -155,18 +172,18 @@ Outcome compose_text_page(const ScreenImage* page, bool valid) {
     return Outcome::published;
 }
 
-PageKind page_kind(const ScreenImage* page) {
-    if (page->is_text || page->mode == 0) return PageKind::text;
-    if (page->bytes_per_unit == 4) return PageKind::truecolour;
+PageKind page_kind(const ScreenImage& page) {
+    if (page.is_text || page.mode == 0) return PageKind::text;
+    if (page.bytes_per_unit == 4) return PageKind::truecolour;
     return PageKind::palette;
 }
 
-void frame_size_of(const ScreenImage* page, PageKind kind) {
-    int32_t w = page->width;
-    int32_t h = page->height;
+void frame_size_of(const ScreenImage& page, PageKind kind) {
+    int32_t w = page.width;
+    int32_t h = page.height;
     if (kind == PageKind::text) {
         int32_t fw = 8, fh = 16;
-        font_cell_size(page->font, &fw, &fh);
+        font_cell_size(page.font, &fw, &fh);
         w *= fw;
         h *= fh;
     }
@@ -197,14 +214,20 @@ void compose_frame() {
         frame_done.store(1);
         return;
     }
-    ScreenImage* page = rt_pages.display.load(std::memory_order_acquire);
-    if (screen_handshake.load() != 0 || page == nullptr || page->data == nullptr ||
-        page->width == 0 || page->height == 0) {
+    const ScreenImage* live = rt_pages.display.load(std::memory_order_acquire);
+    if (screen_handshake.load() != 0 || live == nullptr) {
         finish_call();
         return;
     }
+    // The record as it is now; the program thread may change it meanwhile.
+    ScreenImage page;
+    {
+        PageReadScope reading;
+        std::memcpy(&page, live, sizeof page);
+    }
     const PageKind kind = page_kind(page);
-    if (kind != PageKind::truecolour && page->palette == nullptr) {
+    if (page.data == nullptr || page.width == 0 || page.height == 0 ||
+        (kind != PageKind::truecolour && page.palette == nullptr)) {
         finish_call();
         return;
     }

@@ -11,13 +11,9 @@
 
 namespace {
 
-size_t expand_one_by_one(const uint8_t* pixels, size_t from, size_t n, const uint32_t* palette,
-                         uint8_t* copy, uint32_t* out) {
-    for (size_t i = from; i < n; ++i) {
-        copy[i] = pixels[i];
-        out[i] = palette[copy[i]];
-    }
-    return n;
+void expand_one_by_one(const uint8_t* pixels, size_t from, size_t n, const uint32_t* palette,
+                       uint32_t* out) {
+    for (size_t i = from; i < n; ++i) out[i] = palette[pixels[i]];
 }
 
 #ifdef TOL_HAVE_SHUFFLE
@@ -26,8 +22,7 @@ size_t expand_one_by_one(const uint8_t* pixels, size_t from, size_t n, const uin
 // pixels. A block with a byte of 16 or more is done one pixel at a time.
 // Returns the number of pixels done (a multiple of 16).
 __attribute__((target("ssse3"))) size_t expand_16_colours(const uint8_t* pixels, size_t n,
-                                                          const uint32_t* palette, uint8_t* copy,
-                                                          uint32_t* out) {
+                                                          const uint32_t* palette, uint32_t* out) {
     alignas(16) uint8_t planes[4][16];
     for (int i = 0; i < 16; ++i)
         for (int c = 0; c < 4; ++c) planes[c][i] = uint8_t(palette[i] >> (8 * c));
@@ -39,10 +34,9 @@ __attribute__((target("ssse3"))) size_t expand_16_colours(const uint8_t* pixels,
     size_t i = 0;
     for (; i + 16 <= n; i += 16) {
         const __m128i index = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + i), index);
         const __m128i high = _mm_and_si128(index, high_nibbles);
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(high, _mm_setzero_si128())) != 0xFFFF) {
-            for (size_t k = i; k < i + 16; ++k) out[k] = palette[copy[k]];
+            for (size_t k = i; k < i + 16; ++k) out[k] = palette[pixels[k]];
             continue;
         }
         const __m128i b = _mm_shuffle_epi8(blue, index);
@@ -69,12 +63,12 @@ bool have_shuffle() {
 }  // namespace
 
 void expand_palette_pixels(const uint8_t* pixels, size_t n, size_t colours,
-                           const uint32_t* palette, uint8_t* copy, uint32_t* out) {
+                           const uint32_t* palette, uint32_t* out) {
     size_t done = 0;
 #ifdef TOL_HAVE_SHUFFLE
-    if (colours <= 16 && have_shuffle()) done = expand_16_colours(pixels, n, palette, copy, out);
+    if (colours <= 16 && have_shuffle()) done = expand_16_colours(pixels, n, palette, out);
 #else
     (void)colours;
 #endif
-    expand_one_by_one(pixels, done, n, palette, copy, out);
+    expand_one_by_one(pixels, done, n, palette, out);
 }

@@ -3,13 +3,16 @@
 // the cells that changed since the previous one.
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include "runtime/display/composer_internal.h"
 #include "runtime/screen/fonts_palettes.h"
 
 namespace {
 
-// The cells, palette, blink phase and cursor cell of the last text frame.
+// The cells, palette, blink phase and cursor cell of the last text frame,
+// and room for the page's cells as they are read for the next one.
 uint8_t* cell_copy = nullptr;
+uint8_t* cells_now = nullptr;
 size_t cell_copy_size = 0;
 uint32_t palette_copy[256];
 bool prev_blink = false;
@@ -129,25 +132,31 @@ bool cursor_shape_lines(int32_t s, int32_t e, int32_t fh, int32_t* first, int32_
 int32_t text_frame_changed(const TextFrameInput& in, bool* valid) {
     const size_t bytes = size_t(in.cols) * in.rows * 2;
     if (bytes != cell_copy_size) {
-        auto* resized = static_cast<uint8_t*>(composer_alloc(bytes));
-        if (resized == nullptr) return -1;
+        auto* copy = static_cast<uint8_t*>(composer_alloc(bytes));
+        auto* now = static_cast<uint8_t*>(composer_alloc(bytes));
+        if (copy == nullptr || now == nullptr) {
+            std::free(copy);
+            std::free(now);
+            return -1;
+        }
         std::free(cell_copy);
-        cell_copy = resized;
+        std::free(cells_now);
+        cell_copy = copy;
+        cells_now = now;
         cell_copy_size = bytes;
         *valid = false;
     }
-    const uint32_t* palette = in.page->palette;
     if (!*valid) {
-        std::memcpy(palette_copy, palette, sizeof palette_copy);
-    } else if (std::memcmp(palette, palette_copy, sizeof palette_copy) != 0) {
-        std::memcpy(palette_copy, palette, sizeof palette_copy);
+        std::memcpy(palette_copy, in.palette, sizeof palette_copy);
+    } else if (std::memcmp(in.palette, palette_copy, sizeof palette_copy) != 0) {
+        std::memcpy(palette_copy, in.palette, sizeof palette_copy);
         *valid = false;
     }
     if (!*valid) return 1;
-    if (std::memcmp(in.page->data, cell_copy, bytes) != 0) return 1;
     if (in.blink_on != prev_blink) return 1;
     if (in.cursor_col != prev_cursor_col || in.cursor_row != prev_cursor_row) return 1;
-    return 0;
+    PageReadScope reading;
+    return std::memcmp(in.page->data, cell_copy, bytes) != 0 ? 1 : 0;
 }
 
 void text_frame_draw(const TextFrameInput& in, bool valid, uint32_t* pixels) {
@@ -164,16 +173,18 @@ void text_frame_draw(const TextFrameInput& in, bool valid, uint32_t* pixels) {
 
     const bool blink_flipped = in.blink_on != prev_blink;
     const bool cursor_moved = in.cursor_col != prev_cursor_col || in.cursor_row != prev_cursor_row;
-    const uint8_t* data = page->data;
-    const uint32_t* palette = page->palette;
+    {
+        PageReadScope reading;
+        std::memcpy(cells_now, page->data, cell_copy_size);
+    }
+    const uint8_t* data = cells_now;
+    const uint32_t* palette = in.palette;
     for (int32_t row = 0; row < in.rows; ++row) {
         for (int32_t col = 0; col < in.cols; ++col) {
             const size_t i = (size_t(row) * in.cols + col) * 2;
             const uint8_t c = data[i];
             const uint8_t a = data[i + 1];
             const bool same = c == cell_copy[i] && a == cell_copy[i + 1];
-            cell_copy[i] = c;
-            cell_copy[i + 1] = a;
             const bool is_cursor = col == in.cursor_col && row == in.cursor_row;
             const bool was_cursor = col == prev_cursor_col && row == prev_cursor_row;
             if (valid && same && !((a & 128) && blink_flipped) &&
@@ -182,6 +193,7 @@ void text_frame_draw(const TextFrameInput& in, bool valid, uint32_t* pixels) {
             draw_cell(st, palette, pixels, col, row, c, a, is_cursor);
         }
     }
+    std::swap(cell_copy, cells_now);
     prev_blink = in.blink_on;
     prev_cursor_col = in.cursor_col;
     prev_cursor_row = in.cursor_row;

@@ -200,4 +200,41 @@ TEST(FrameRing, DisplayThreadAtRandomPaceSeesOnlyWholeFramesInOrder) {
     EXPECT_EQ(allocated_slots(), held);
 }
 
+// The program thread writes the page while it is composed: frames may show
+// a half-written state, but nothing breaks, and once the writing stops the
+// next frame is the page as it is.
+TEST(FrameRing, PageWrittenWhileComposedGivesAConsistentFrameAfterwards) {
+    for (const int32_t mode : {0, 12}) {
+        screen_setup(mode);
+        ScreenImage* page = display_page();
+        const size_t bytes = size_t(page->width) * page->height * page->bytes_per_unit;
+        std::atomic<bool> stop{false};
+        std::thread program([&] {
+            std::mt19937 rng(5);
+            while (!stop.load()) {
+                for (int k = 0; k < 64; ++k) page->data[rng() % bytes] = uint8_t(rng() % 16);
+                page->cursor_col = int16_t(1 + rng() % 80);
+                page->palette[rng() % 16] = 0xFF000000u | (rng() & 0xFFFFFF);
+            }
+        });
+        for (int n = 0; n < 100; ++n) {
+            compose_frame();
+            consume_frames();
+        }
+        stop.store(true);
+        program.join();
+        prev_frame_valid.store(0);
+        set_blink(false);
+        ASSERT_TRUE(compose_publishes());
+        const std::vector<uint32_t> frame = newest_frame();
+        if (mode == 0) {
+            EXPECT_TRUE(same_frame(frame, reference_text_frame(page, false, -1, -1, -1, -1), 640));
+        } else {
+            for (size_t i = 0; i < frame.size(); ++i)
+                ASSERT_EQ(frame[i], page->palette[page->data[i]]) << "pixel " << i;
+        }
+        consume_frames();
+    }
+}
+
 }  // namespace
