@@ -36,6 +36,11 @@ std::atomic<int32_t> visibility_request{0};
 
 bool timer_running = false;
 
+// The freeglut window the runtime created (0 before it exists). Timer
+// callbacks have no current window of their own, so it is made current
+// before acting on it.
+int window_id = 0;
+
 void apply_pending_title() {
     char* title = pending_title.exchange(nullptr);
     if (title == nullptr) return;
@@ -59,6 +64,7 @@ const char* rt_window_title() {
 }
 
 void on_redisplay_timer(int) {
+    if (window_id != 0) glutSetWindow(window_id);
     if (rt_control.window_created.load()) {
         apply_pending_title();
         apply_visibility_request();
@@ -126,7 +132,7 @@ void rt_window_create(int argc, char** argv) {
         std::free(window_title);
         window_title = title;
     }
-    glutCreateWindow(rt_window_title());
+    window_id = glutCreateWindow(rt_window_title());
     rt_control.window_created.store(1);
     rt_register_window_callbacks();
 }
