@@ -15,6 +15,7 @@
 #include "platform/plat_msgbox.h"
 #include "tests/support/run_command.h"
 #include "tests/support/runtime_harness.h"
+#include "tests/support/x_close_request.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ protected:
 
     void TearDown() override {
         if (box.joinable()) {
-            if (result.load() < 0 && window != 0) send_close_request();  // don't leave it hanging
+            if (result.load() < 0 && window != 0) close_box();  // don't leave it hanging
             box.join();
         }
         if (display) XCloseDisplay(display);
@@ -100,17 +101,7 @@ protected:
         return {x, y};
     }
 
-    void send_close_request() {
-        XEvent ev{};
-        ev.xclient.type = ClientMessage;
-        ev.xclient.window = window;
-        ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-        ev.xclient.format = 32;
-        ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-        ev.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display, window, False, NoEventMask, &ev);
-        XFlush(display);
-    }
+    void close_box() { ASSERT_TRUE(send_close_request(window)); }
 
     // Bands of rows with dark pixels in the text area, above the buttons.
     int text_line_bands() {
@@ -216,7 +207,7 @@ TEST_F(MessageBoxOnX, AClickChoosesTheButtonUnderThePointer) {
 
 TEST_F(MessageBoxOnX, TheCloseButtonAnswersNo) {
     show("Line:8\nType mismatch\nContinue?", "Unhandled Error #13", PLAT_MB_YES_NO);
-    send_close_request();
+    close_box();
     EXPECT_EQ(wait_result(), PLAT_MB_RESULT_NO);
 }
 
