@@ -23,7 +23,7 @@ namespace {
 
 template <typename T>
 T* new_local() {
-    T* variable = static_cast<T*>(rt_var_alloc(static_cast<int32_t>(sizeof(T))));
+    T* variable = game_var_new<T>();
     *variable = 0;
     return variable;
 }

@@ -1,34 +1,42 @@
 // The game's global variables in the variable storage.
 #include "game/game_vars.h"
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include "runtime/core/errors.h"
 #include "runtime/core/var_storage.h"
 
 GameVariables game_vars;
 
+void* game_var_alloc(int32_t size, int32_t alignment) {
+    auto raw = reinterpret_cast<uintptr_t>(rt_var_alloc(size + alignment - 1));
+    uintptr_t mask = static_cast<uintptr_t>(alignment) - 1;
+    return reinterpret_cast<void*>((raw + mask) & ~mask);
+}
+
 namespace {
 
 template <typename T>
 void create_number(T*& variable) {
     if (variable != nullptr) return;
-    variable = static_cast<T*>(rt_var_alloc(sizeof(T)));
+    variable = game_var_new<T>();
     *variable = 0;
 }
 
 void create_string(RtString**& variable) {
     if (variable != nullptr) return;
-    variable = static_cast<RtString**>(rt_var_alloc(sizeof(RtString*)));
+    variable = game_var_new<RtString*>();
     *variable = rts_new(0, 0);
 }
 
 void create_string_array(StringArray*& array, int32_t lower, int32_t upper) {
     if (array != nullptr) return;
-    array = static_cast<StringArray*>(rt_var_alloc(sizeof(StringArray)));
+    array = game_var_new<StringArray>();
     int32_t count = upper - lower + 1;
     array->lower = lower;
     array->upper = upper;
-    array->elements = static_cast<RtString**>(rt_var_alloc(count * static_cast<int32_t>(sizeof(RtString*))));
+    array->elements = static_cast<RtString**>(
+        game_var_alloc(count * static_cast<int32_t>(sizeof(RtString*)), static_cast<int32_t>(alignof(RtString*))));
     for (int32_t i = 0; i < count; i++) array->elements[i] = rts_new(0, 0);
 }
 

@@ -25,6 +25,14 @@ struct GameVariables {
 
 extern GameVariables game_vars;
 
+// Storage for one variable of type T in the variable storage, aligned for
+// it (the bump allocator hands out bytes at any offset).
+void* game_var_alloc(int32_t size, int32_t alignment);
+template <typename T>
+T* game_var_new() {
+    return static_cast<T*>(game_var_alloc(static_cast<int32_t>(sizeof(T)), static_cast<int32_t>(alignof(T))));
+}
+
 // Create every variable that does not exist yet.
 void game_create_variables();
 
