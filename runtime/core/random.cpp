@@ -1,6 +1,5 @@
 // The 24-bit linear congruential random generator and its seed statement.
 #include <bit>
-#include <cstring>
 #include "runtime/core/control.h"
 #include "runtime/core/timing.h"
 #include "runtime/input/line_input.h"

@@ -242,6 +242,7 @@ TEST(HeadlessRuntime, ACriticalErrorEndsAtOnceWithStatusZero) {
 
 std::atomic<int> auto_after_first{99};
 std::atomic<int> done_after_second{0};
+std::atomic<int> auto_after_switch_back{0};
 
 TEST(HeadlessRuntime, DisplayHandsTheFirstFrameToTheFrameThreadThenComposesItself) {
     start_with([] {
@@ -250,12 +251,18 @@ TEST(HeadlessRuntime, DisplayHandsTheFirstFrameToTheFrameThreadThenComposesItsel
         frame_done = 0;
         rt_display();  // now on this thread
         done_after_second = frame_done.load();
+        rt_auto_display();
+        auto_after_switch_back = rt_control.auto_display.load();
         progress = 1;
         statement_loop();
     });
     ASSERT_TRUE(harness_wait_until([] { return progress.load() == 1; }));
     EXPECT_EQ(auto_after_first, 0);
     EXPECT_EQ(done_after_second, 1);
+    EXPECT_EQ(auto_after_switch_back, 1);
+    // Automatic again: the frame thread composes on its own.
+    int frames = frame_count.load();
+    ASSERT_TRUE(harness_wait_until([frames] { return frame_count.load() >= frames + 2; }));
     harness_request_exit();
     EXPECT_EQ(harness_wait_exit(), 0);
 }
