@@ -1,6 +1,7 @@
 // Helpers shared by the input tests: a clean keyboard state, feeding key
 // events as the window delivers them, and draining the queue and the ring.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -81,5 +82,7 @@ inline ShiftFlags shift_flags() {
     return {ConvMemory[BIOS_SHIFT_FLAGS_0], ConvMemory[BIOS_SHIFT_FLAGS_1], ConvMemory[BIOS_SHIFT_FLAGS_2]};
 }
 
-inline uint8_t ring_head() { return ConvMemory[BIOS_KEY_HEAD]; }
-inline uint8_t ring_tail() { return ConvMemory[BIOS_KEY_TAIL]; }
+// Read as the program thread reads them, so a test may watch the ring while
+// the runtime's threads use it.
+inline uint8_t ring_head() { return std::atomic_ref<uint8_t>(ConvMemory[BIOS_KEY_HEAD]).load(); }
+inline uint8_t ring_tail() { return std::atomic_ref<uint8_t>(ConvMemory[BIOS_KEY_TAIL]).load(); }
