@@ -71,6 +71,7 @@ TEST(GameCountdown, CountsDownFromTenMinutesWithNegativeSecondsJustBelowAMinute)
     ASSERT_TRUE(game_wait_screen([&](const FrameText& s) { return all_rows(s) == ending; }))
         << game_screen().dump();
     EXPECT_EQ(game_screen().cell(1, 1).fg, LIGHT_GREY);
+    ASSERT_TRUE(game_wait_settled());  // the end prompt has thrown away old keys
     game_type("k");
     EXPECT_EQ(game_wait_exit(), 0);
 }
@@ -106,6 +107,7 @@ TEST(GameCountdown, TimeThatRanOutOnAPageEndsTheGameAtTheNextPrompt) {
     ending[29] = end_prompt;
     ASSERT_TRUE(game_wait_screen([&](const FrameText& s) { return all_rows(s) == ending; }))
         << game_screen().dump();
+    ASSERT_TRUE(game_wait_settled());
     game_type("k");
     EXPECT_EQ(game_wait_exit(), 0);
 }

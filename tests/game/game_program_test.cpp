@@ -53,7 +53,8 @@ TEST(GameProgram, CommandsLeaveTheReturnStackVariablesAndStringsAsTheyFoundThem)
     uint64_t before = game_frame_number();
     game_command("help");
     ASSERT_TRUE(game_wait_text(1, game_text::help[0], before));
-    game_type("a");  // ends the sleep; the drain takes it
+    ASSERT_TRUE(game_wait_settled());  // keys now are fresh ones
+    game_type("a");                    // ends the sleep; the drain takes it
     ASSERT_TRUE(game_wait_ring_empty());
     ASSERT_TRUE(game_wait_settled());
     game_type("b");
@@ -61,6 +62,7 @@ TEST(GameProgram, CommandsLeaveTheReturnStackVariablesAndStringsAsTheyFoundThem)
     before = game_frame_number();
     game_command("inventory");
     ASSERT_TRUE(game_wait_text(1, "INVENTORY...", before));
+    ASSERT_TRUE(game_wait_settled());
     game_type("a");
     ASSERT_TRUE(game_wait_prompt());
     expect_room(2);
