@@ -103,7 +103,8 @@ void game_command(std::string_view line);
 // a runtime wait that sleeps in 9 ms slices (rt_sleep, the editor's frame
 // pacing); then until the frame thread has had two chances to compose what
 // the page shows by then. Used before asserting that a screen is still
-// there after a key.
+// there after a key, and before answering a page or the end prompt, which
+// throw away the keys waiting when they are drawn.
 bool game_wait_settled(int timeout_ms = 20000);
 
 // Wait until the program thread is inside a runtime wait that sleeps in 9 ms
