@@ -33,14 +33,21 @@ size_t page_bytes(const ScreenImage* page) {
 PageCopy page_copy(const ScreenImage* page, ErrorCode on_failure) {
     size_t size = page_bytes(page);
     uint8_t* bytes = static_cast<uint8_t*>(std::malloc(size ? size : 1));
-    if (!bytes) rt_error(on_failure);  // critical: ends the process
+    if (!bytes) {
+        rt_error(on_failure);  // a critical error: it ends the process
+        return {nullptr, 0};
+    }
     std::memcpy(bytes, page->data, size);
     return {bytes, size};
 }
 
-void page_refresh(PageCopy& copy, const ScreenImage* page) { std::memcpy(copy.bytes, page->data, copy.size); }
+void page_refresh(PageCopy& copy, const ScreenImage* page) {
+    if (copy.bytes) std::memcpy(copy.bytes, page->data, copy.size);
+}
 
-void page_restore(const PageCopy& copy, ScreenImage* page) { std::memcpy(page->data, copy.bytes, copy.size); }
+void page_restore(const PageCopy& copy, ScreenImage* page) {
+    if (copy.bytes) std::memcpy(page->data, copy.bytes, copy.size);
+}
 
 struct InputState {
     ScreenImage* page;
