@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -19,51 +18,15 @@
 #include <utility>
 #include <vector>
 #include "platform/plat_keys.h"
+#include "tests/support/run_command.h"
+#include "tests/support/runtime_harness.h"
+#include "tests/support/x_close_request.h"
 
 extern char** environ;
 
 namespace {
 
 const std::string kProbe = std::string(TOL_BINARY_DIR) + "/tests/e2e/keys_probe";
-
-std::string run(const std::string& command) {
-    std::string out;
-    FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    pclose(p);
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-}
-
-// Polls condition every 20 ms; false after timeout_ms. A guard against
-// hangs, not a timing assertion.
-template <class F>
-bool wait_until(F condition, int timeout_ms = 15000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
-
-// A window manager's close request: WM_PROTOCOLS / WM_DELETE_WINDOW.
-void send_close_request(unsigned long window) {
-    Display* d = XOpenDisplay(nullptr);
-    ASSERT_NE(d, nullptr);
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = window;
-    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, window, False, NoEventMask, &ev);
-    XFlush(d);
-    XCloseDisplay(d);
-}
 
 bool window_exists(unsigned long window) {
     Display* d = XOpenDisplay(nullptr);
@@ -108,9 +71,9 @@ protected:
             waitpid(pid_, nullptr, 0);
         }
         // The server keeps its keyboard between tests: leave it as found.
-        run("xdotool keyup Shift_L Shift_R Control_L Control_R Alt_L Alt_R a");
-        if (caps_lock_on()) run("xdotool key Caps_Lock");
-        if (!dir_.empty()) run("rm -rf '" + dir_ + "'");
+        run_command("xdotool keyup Shift_L Shift_R Control_L Control_R Alt_L Alt_R a");
+        if (caps_lock_on()) run_command("xdotool key Caps_Lock");
+        if (!dir_.empty()) run_command("rm -rf '" + dir_ + "'");
     }
 
     void start(bool trap = false) {
@@ -119,15 +82,17 @@ protected:
         if (trap) argv.push_back(trap_arg.data());
         argv.push_back(nullptr);
         ASSERT_EQ(posix_spawn(&pid_, kProbe.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-        ASSERT_TRUE(wait_until([&] { return has_line(0, "ready"); })) << "the probe did not start";
-        ASSERT_TRUE(wait_until([&] {
-            window_ = run("xdotool search --onlyvisible --name '^Untitled$' | head -n 1");
+        ASSERT_TRUE(harness_wait_until([&] { return has_line(0, "ready"); })) << "the probe did not start";
+        ASSERT_TRUE(harness_wait_until([&] {
+            window_ = run_command("xdotool search --onlyvisible --name '^Untitled$' | head -n 1");
             return !window_.empty();
         })) << "the probe's window did not appear";
         // Keys go to the focused window; focus can only be given once it is mapped.
-        ASSERT_TRUE(wait_until([&] {
-            run("xdotool windowfocus --sync " + window_);
-            return run("xdotool getwindowfocus") == window_;
+        ASSERT_TRUE(harness_wait_until([&] {
+            run_command("xdotool windowfocus --sync " + window_);
+            if (run_command("xdotool getwindowfocus") == window_) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return false;
         })) << "the probe's window did not take the focus";
     }
 
@@ -178,8 +143,8 @@ protected:
     // read for them, without F12's own codes.
     Events type(const std::string& keys) {
         size_t from = lines().size();
-        run("xdotool key --delay 40 " + keys + " " + kEnd);
-        EXPECT_TRUE(wait_until([&] {
+        run_command("xdotool key --delay 40 " + keys + " " + kEnd);
+        EXPECT_TRUE(harness_wait_until([&] {
             return has_line(from, "hit " + std::to_string(-kEndCode)) &&
                    has_line(from, "inkey " + std::to_string(kEndEntry.first) + " " + std::to_string(kEndEntry.second));
         })) << "the program did not read the keys " << keys;
@@ -193,7 +158,7 @@ protected:
     // The probe's exit status, or -1 when it has not ended in time.
     int wait_exit() {
         int status = 0;
-        bool ended = wait_until([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
+        bool ended = harness_wait_until([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
         if (!ended) return -1;
         pid_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -251,8 +216,8 @@ TEST_F(KeyWindowTest, ModifiersSetAndClearTheShiftFlags) {
     size_t from = lines().size();
     for (const auto& [step, flags] : steps) {
         size_t before = lines().size();
-        run(std::string("xdotool ") + step);
-        EXPECT_TRUE(wait_until([&] { return has_line(before, std::string("flags ") + flags); })) << step;
+        run_command(std::string("xdotool ") + step);
+        EXPECT_TRUE(harness_wait_until([&] { return has_line(before, std::string("flags ") + flags); })) << step;
     }
     EXPECT_EQ(events(from).hits, (std::vector<int>{100304, 100306, 100308, -100308, -100306, -100304}));
 }
@@ -267,11 +232,11 @@ TEST_F(KeyWindowTest, PauseHoldsTheProgramAndTheNextKeyOnlyResumes) {
 TEST_F(KeyWindowTest, HeldKeyRepeatsAsPressesWithOneRelease) {
     start();
     size_t from = lines().size();
-    run("xdotool keydown a");
+    run_command("xdotool keydown a");
     // Held well past the server's auto-repeat delay.
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    run("xdotool keyup a");
-    ASSERT_TRUE(wait_until([&] { return has_line(from, "hit -97"); }));
+    run_command("xdotool keyup a");
+    ASSERT_TRUE(harness_wait_until([&] { return has_line(from, "hit -97"); }));
     std::vector<int> hits = events(from).hits;
     ASSERT_GE(hits.size(), 3u) << "the key did not repeat";
     EXPECT_EQ(hits.back(), -97);
@@ -285,58 +250,58 @@ TEST_F(KeyWindowTest, CapsLockIsMirroredFromTheKeyboard) {
     ASSERT_FALSE(caps_lock_on());
     start();
     size_t from = lines().size();
-    run("xdotool key Caps_Lock");
-    EXPECT_TRUE(wait_until([&] { return has_line(from, "hit 100301") && has_line(from, "flags 64 0 16"); }));
+    run_command("xdotool key Caps_Lock");
+    EXPECT_TRUE(harness_wait_until([&] { return has_line(from, "hit 100301") && has_line(from, "flags 64 0 16"); }));
     Events letter = type("a");
     EXPECT_EQ(letter.hits, (std::vector<int>{65, -65})) << "Caps Lock gives capitals";
     EXPECT_EQ(letter.inkeys, (std::vector<Entry>{{65, -1}}));
     from = lines().size();
-    run("xdotool key Caps_Lock");
-    EXPECT_TRUE(wait_until([&] { return has_line(from, "hit -100301") && has_line(from, "flags 0 0 16"); }));
+    run_command("xdotool key Caps_Lock");
+    EXPECT_TRUE(harness_wait_until([&] { return has_line(from, "hit -100301") && has_line(from, "flags 0 0 16"); }));
     EXPECT_EQ(events(0).inkeys, (std::vector<Entry>{{65, -1}, kEndEntry})) << "lock changes make no ring entries";
 }
 
 TEST_F(KeyWindowTest, StartUpTakesTheLockAndModifierStateWithoutQueuingIt) {
-    run("xdotool key Caps_Lock keydown Shift_L");
+    run_command("xdotool key Caps_Lock keydown Shift_L");
     ASSERT_TRUE(caps_lock_on());
     start();
     std::vector<std::string> first = lines();
     ASSERT_FALSE(first.empty());
     EXPECT_EQ(first.front(), "flags 66 0 16") << "Caps Lock and left Shift are in the flags from the start";
-    run("xdotool keyup Shift_L");
-    run("xdotool key Caps_Lock");
-    ASSERT_TRUE(wait_until([&] { return has_line(0, "hit -100301"); }));
+    run_command("xdotool keyup Shift_L");
+    run_command("xdotool key Caps_Lock");
+    ASSERT_TRUE(harness_wait_until([&] { return has_line(0, "hit -100301"); }));
     EXPECT_EQ(events(0).hits, (std::vector<int>{-100304, -100301}))
         << "only the releases: nothing was queued for the start-up state; report: " << report();
 }
 
 TEST_F(KeyWindowTest, CtrlPauseIsBreakAndEndsTheProgram) {
     start();
-    run("xdotool key ctrl+Pause");
+    run_command("xdotool key ctrl+Pause");
     EXPECT_EQ(wait_exit(), 0) << report();
 }
 
 TEST_F(KeyWindowTest, BreakKeyEndsTheProgram) {
     start();
-    run("xdotool key Break");
+    run_command("xdotool key Break");
     EXPECT_EQ(wait_exit(), 0) << report();
 }
 
 TEST_F(KeyWindowTest, CloseRequestEndsTheProgram) {
     start();
-    send_close_request(std::stoul(window_));
+    ASSERT_TRUE(send_close_request(std::stoul(window_)));
     EXPECT_EQ(wait_exit(), 0) << report();
 }
 
 TEST_F(KeyWindowTest, CloseRequestLeavesTheWindowOpenForTheProgram) {
     start(/*trap=*/true);
-    send_close_request(std::stoul(window_));
-    ASSERT_TRUE(wait_until([&] { return has_line(0, "close 1"); })) << "the close request did not arrive";
+    ASSERT_TRUE(send_close_request(std::stoul(window_)));
+    ASSERT_TRUE(harness_wait_until([&] { return has_line(0, "close 1"); })) << "the close request did not arrive";
     EXPECT_TRUE(window_exists(std::stoul(window_)));
     Events e = type("q");
     EXPECT_EQ(e.hits, (std::vector<int>{113, -113})) << "the window still takes keys";
-    run("xdotool key ctrl+Pause");
-    EXPECT_TRUE(wait_until([&] { return has_line(0, "close 3"); })) << "with the trap Break is a close request";
+    run_command("xdotool key ctrl+Pause");
+    EXPECT_TRUE(harness_wait_until([&] { return has_line(0, "close 3"); })) << "with the trap Break is a close request";
 }
 
 }  // namespace
