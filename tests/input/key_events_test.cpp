@@ -68,6 +68,9 @@ const KeyCase kKeyCases[] = {
     {"special key outside the map is ignored", {special_down(109), special_down(200), special_up(200)}, {}, {}},
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
+
 class KeyCaseTest : public ::testing::TestWithParam<KeyCase> {
 protected:
     void SetUp() override { reset_keyboard(); }

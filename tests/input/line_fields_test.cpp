@@ -127,6 +127,9 @@ const ValidityCase kValidity[] = {
     {{SNG}, "\"1\"", false},
 };
 
+// Shows the typed line in test listings instead of dumping the case's bytes.
+void PrintTo(const ValidityCase& c, std::ostream* os) { *os << '"' << c.line << '"'; }
+
 class ValidityTest : public ::testing::TestWithParam<ValidityCase> {};
 
 TEST_P(ValidityTest, Accepts) {
