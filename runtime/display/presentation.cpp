@@ -8,6 +8,7 @@
 #include "runtime/core/control.h"
 #include "runtime/display/frame_composer.h"
 #include "runtime/display/window.h"
+#include "runtime/input/mouse.h"
 
 namespace {
 
@@ -130,6 +131,8 @@ void set_mouse_mapping(int32_t ox, int32_t oy, float sx, float sy, int32_t fw, i
     ws.mouse_scale_y = sy;
     ws.mouse_max_x = fw - 1;
     ws.mouse_max_y = fh - 1;
+    // The mouse queue's position queries map window pixels with the same figures.
+    rt_mouse_set_mapping(float(ox), float(oy), sx, sy, fw - 1, fh - 1);
 }
 
 // The frame one window pixel per frame pixel, first row at the top.

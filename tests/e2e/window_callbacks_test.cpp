@@ -16,6 +16,7 @@
 #include "runtime/core/conv_memory.h"
 #include "runtime/display/frame_composer.h"
 #include "runtime/display/window.h"
+#include "runtime/input/mouse.h"
 #include "runtime/screen/fonts_palettes.h"
 #include "runtime/screen/pages.h"
 #include "runtime/strings/rt_string.h"
@@ -194,6 +195,13 @@ TEST_F(WindowCallbacks, FullScreenWithSquarePixelsLetterboxesTheFrame) {
     EXPECT_EQ(rt_window.mouse_offset_y, 32);
     EXPECT_FLOAT_EQ(rt_window.mouse_scale_x, 0.5f);
     EXPECT_FLOAT_EQ(rt_window.mouse_scale_y, 0.5f);
+    // The mouse queue's position queries use the same figures: the centre of
+    // the picture is the centre of the 640x480 page.
+    rt_on_mouse_motion(640, 32 + 480);
+    while (rt_mouse_input() != 0) {
+    }
+    EXPECT_EQ(rt_mouse_x(), 320);
+    EXPECT_EQ(rt_mouse_y(), 240);
 
     rt_fullscreen(1, 0);  // leave
     EXPECT_TRUE(pump_until([&] { return rt_window.fullscreen_state.load() == 0 && window_is(640, 480); }))
