@@ -11,6 +11,7 @@
 #include "platform/plat_time.h"
 #include "runtime/core/conv_memory.h"
 #include "runtime/core/errors.h"
+#include "runtime/core/runtime.h"
 #include "runtime/display/frame_composer.h"
 #include "runtime/screen/screen_internal.h"
 
@@ -180,7 +181,12 @@ bool handshake_begin() {
     if (rt_control.auto_display.load() == 0 || rt_control.threads_started.load() == 0) return false;
     int32_t idle = 0;
     screen_handshake.compare_exchange_strong(idle, 1);
-    while (screen_handshake.load() != 2) plat_sleep_ms(0);
+    // Once shutdown has begun the frame thread composes no more and waits for
+    // this thread to park, so the wait must not outlast it.
+    while (screen_handshake.load() != 2) {
+        if (rt_control.stopping.load()) rt_park_program_thread();
+        plat_sleep_ms(0);
+    }
     return true;
 }
 

@@ -280,6 +280,19 @@ TEST(HeadlessRuntime, ADisplayRequestDuringTheShutdownDoesNotHoldItUp) {
     EXPECT_EQ(progress, 0);
 }
 
+TEST(HeadlessRuntime, AModeChangeDuringTheShutdownDoesNotHoldItUp) {
+    start_with([] {
+        wait_for_go();
+        rt_screen(12, 0, 0, 1);  // its hand-shake gets no answer now: parks instead
+        progress = 1;
+    });
+    harness_request_exit();
+    ASSERT_TRUE(harness_wait_until([] { return rt_control.stopping.load() == 1; }));
+    go = 1;
+    EXPECT_EQ(harness_wait_exit(), 0);
+    EXPECT_EQ(progress, 0);
+}
+
 void press_key(unsigned char key) {
     rt_on_char_key(key, true, 0);
     rt_on_char_key(key, false, 0);
