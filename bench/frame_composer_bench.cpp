@@ -1,120 +1,90 @@
-// The frame composer's costs, each beside the block operation it is
-// budgeted against:
+// The frame composer, each figure beside the block operation it is budgeted
+// against (see ratio.h for how they are measured together):
 // - an unchanged 640x480 palette page: at most 1.5 x a memcmp of the
-//   307,200 pixel bytes plus the palette;
+//   307,200 pixel bytes plus the 16 palette entries;
 // - a palette page whose every pixel changed: at most 3 x a memcpy of the
-//   1,228,800-byte frame plus the 307,200-byte page;
+//   1,228,800-byte frame plus one of the 307,200-byte page;
 // - one changed cell of the 80x25 text page: at most 1.5 x a memcpy of the
 //   640x400 frame.
-// The display thread's part (consuming frames) runs inside the loop, so that
-// buffers are recycled as in a running program.
+// The display thread's part (consuming frames) runs inside the figures, so
+// that buffers are recycled as in a running program.
 #include <benchmark/benchmark.h>
+
 #include <cstring>
 #include <vector>
-#include "runtime/core/conv_memory.h"
+
+#include "bench/bench_support.h"
+#include "bench/ratio.h"
 #include "runtime/display/frame_composer.h"
-#include "runtime/screen/fonts_palettes.h"
 #include "runtime/screen/pages.h"
-#include "runtime/strings/rt_string.h"
 
 namespace {
 
-void consume() {
-    const int32_t s = frame_ring_take_newest();
-    if (s != 0) {
-        frame_ring.slots[s].presented.store(1);
-        frame_ring_release_older();
-    }
-}
+constexpr size_t kPage = 640 * 480;  // pixel bytes of the mode-12 page
 
-void screen_mode(int32_t mode) {
-    static bool initialised = false;
-    if (!initialised) {
-        conv_memory_clear();
-        rts_init();
-        img_table_init();
-        fonts_palettes_init();
-        initialised = true;
-    }
-    rt_screen(mode, 0, 0, 1);
+void BM_ComposeUnchangedPalettePage(benchmark::State& state) {
+    ScreenImage* page = bench_screen(12);
+    std::memset(page->data, 3, kPage);
     compose_frame();
-    consume();
+    bench_consume_frame();
+    // The baseline compares two equal copies in full, as an unchanged page does.
+    std::vector<uint8_t> a(kPage, 3), b(kPage, 3);
+    std::vector<uint32_t> pa(page->palette, page->palette + 16), pb(pa);
+    measure_ratio(
+        state, "compose_frame, unchanged 640x480 palette page", "memcmp of page and palette", 1.5, 16,
+        [](int64_t) {
+            compose_frame();
+            bench_consume_frame();
+        },
+        [&](int64_t) {
+            benchmark::DoNotOptimize(std::memcmp(a.data(), b.data(), kPage));
+            benchmark::DoNotOptimize(std::memcmp(pa.data(), pb.data(), pa.size() * 4));
+        });
 }
-
-void BM_PaletteUnchanged(benchmark::State& state) {
-    screen_mode(12);
-    std::memset(rt_pages.write->data, 3, 640 * 480);
-    compose_frame();
-    consume();
-    for (auto _ : state) {
-        compose_frame();
-        consume();
-    }
-}
-BENCHMARK(BM_PaletteUnchanged);
-
-void BM_Baseline_MemcmpPageAndPalette(benchmark::State& state) {
-    std::vector<uint8_t> a(640 * 480, 3), b(640 * 480, 3);
-    std::vector<uint32_t> pa(16, 7), pb(16, 7);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(std::memcmp(a.data(), b.data(), a.size()));
-        benchmark::DoNotOptimize(std::memcmp(pa.data(), pb.data(), pa.size() * 4));
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_Baseline_MemcmpPageAndPalette);
+BENCHMARK(BM_ComposeUnchangedPalettePage);
 
 // Pages 0 and 1 hold different pictures; showing them in turn changes every
 // pixel without spending time on changing them.
-void BM_PaletteAllPixelsChanged(benchmark::State& state) {
-    screen_mode(12);
+void BM_ComposeEveryPixelChanged(benchmark::State& state) {
+    ScreenImage* first = bench_screen(12);
     rt_pcopy(0, 1);
-    ScreenImage* pages[2] = {rt_pages.write, img_get(rt_pages.entries[1])};
-    for (int i = 0; i < 640 * 480; ++i) {
+    ScreenImage* pages[2] = {first, img_get(rt_pages.entries[1])};
+    for (size_t i = 0; i < kPage; ++i) {
         pages[0]->data[i] = uint8_t(i % 7);
         pages[1]->data[i] = uint8_t(8 + i % 5);
     }
-    int n = 0;
-    for (auto _ : state) {
-        rt_pages.display.store(pages[n++ & 1]);
-        compose_frame();
-        consume();
-    }
+    std::vector<uint32_t> frame_a(kPage, 1), frame_b(kPage);
+    std::vector<uint8_t> page_a(kPage, 1), page_b(kPage);
+    measure_ratio(
+        state, "compose_frame, every pixel changed", "memcpy of frame and page", 3.0, 4,
+        [&](int64_t i) {
+            rt_pages.display.store(pages[i & 1]);
+            compose_frame();
+            bench_consume_frame();
+        },
+        [&](int64_t) {
+            std::memcpy(frame_b.data(), frame_a.data(), kPage * 4);
+            std::memcpy(page_b.data(), page_a.data(), kPage);
+        });
     rt_pages.display.store(pages[0]);
 }
-BENCHMARK(BM_PaletteAllPixelsChanged);
+BENCHMARK(BM_ComposeEveryPixelChanged);
 
-void BM_Baseline_MemcpyFrameAndPage(benchmark::State& state) {
-    std::vector<uint32_t> frame_a(640 * 480, 1), frame_b(640 * 480);
-    std::vector<uint8_t> page_a(640 * 480, 1), page_b(640 * 480);
-    for (auto _ : state) {
-        std::memcpy(frame_b.data(), frame_a.data(), frame_a.size() * 4);
-        std::memcpy(page_b.data(), page_a.data(), page_a.size());
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_Baseline_MemcpyFrameAndPage);
-
-void BM_TextOneCellChanged(benchmark::State& state) {
-    screen_mode(0);
-    uint8_t* cell = rt_pages.write->data + (12 * 80 + 40) * 2;
-    uint8_t c = 'A';
-    for (auto _ : state) {
-        *cell = c;
-        c = c == 'A' ? 'B' : 'A';
-        compose_frame();
-        consume();
-    }
-}
-BENCHMARK(BM_TextOneCellChanged);
-
-void BM_Baseline_MemcpyTextFrame(benchmark::State& state) {
+void BM_ComposeOneTextCellChanged(benchmark::State& state) {
+    ScreenImage* page = bench_screen(0);
+    compose_frame();
+    bench_consume_frame();
+    uint8_t* cell = page->data + (12 * 80 + 40) * 2;
     std::vector<uint32_t> a(640 * 400, 1), b(640 * 400);
-    for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), a.size() * 4);
-        benchmark::ClobberMemory();
-    }
+    measure_ratio(
+        state, "compose_frame, one changed cell of the 80x25 text page", "memcpy of the 640x400 frame", 1.5, 4,
+        [&](int64_t i) {
+            *cell = (i & 1) ? 'B' : 'A';
+            compose_frame();
+            bench_consume_frame();
+        },
+        [&](int64_t) { std::memcpy(b.data(), a.data(), a.size() * 4); });
 }
-BENCHMARK(BM_Baseline_MemcpyTextFrame);
+BENCHMARK(BM_ComposeOneTextCellChanged);
 
 }  // namespace

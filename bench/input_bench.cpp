@@ -1,5 +1,6 @@
 // The keyboard and mouse paths, each beside the plain operation it should
-// stay close to:
+// stay close to (no budgets; see ratio.h for how they are measured
+// together):
 // - a key press and release through the character callback, read back from
 //   the queue and the ring, beside three lock/unlock pairs of a mutex (the
 //   press, the release and the read each take the key-state lock once);
@@ -7,8 +8,12 @@
 // - rt_inkey with a key waiting, beside the one yield it makes;
 // - a pointer movement (two queue records), beside one lock/unlock pair.
 #include <benchmark/benchmark.h>
+
 #include <sched.h>
+
 #include <mutex>
+
+#include "bench/ratio.h"
 #include "runtime/input/key_reading.h"
 #include "runtime/input/key_state.h"
 #include "runtime/input/keyboard.h"
@@ -19,78 +24,68 @@ namespace {
 
 void BM_KeyPressReleaseRead(benchmark::State& state) {
     key_state_reset();
+    std::mutex m;
+    int32_t slot = 0;
     uint8_t c, s;
-    for (auto _ : state) {
-        rt_on_char_key('a', true, 0);
-        rt_on_char_key('a', false, 0);
-        benchmark::DoNotOptimize(rt_keyhit());
-        benchmark::DoNotOptimize(rt_keyhit());
-        benchmark::DoNotOptimize(key_ring_take(&c, &s));
-    }
+    measure_ratio(
+        state, "key press, release and read", "three mutex lock/unlock pairs", 0, 256,
+        [&](int64_t) {
+            rt_on_char_key('a', true, 0);
+            rt_on_char_key('a', false, 0);
+            benchmark::DoNotOptimize(rt_keyhit());
+            benchmark::DoNotOptimize(rt_keyhit());
+            benchmark::DoNotOptimize(key_ring_take(&c, &s));
+        },
+        [&](int64_t) {
+            for (int i = 0; i < 3; i++) {
+                std::lock_guard<std::mutex> lock(m);
+                benchmark::DoNotOptimize(slot += i);
+            }
+        });
 }
 BENCHMARK(BM_KeyPressReleaseRead);
 
-void BM_KeyPressReleaseReadBaseline(benchmark::State& state) {
-    std::mutex m;
-    int32_t slot = 0;
-    for (auto _ : state) {
-        for (int i = 0; i < 3; i++) {
-            std::lock_guard<std::mutex> lock(m);
-            benchmark::DoNotOptimize(slot += i);
-        }
-    }
-}
-BENCHMARK(BM_KeyPressReleaseReadBaseline);
-
 void BM_KeyhitEmpty(benchmark::State& state) {
     key_state_reset();
-    for (auto _ : state) benchmark::DoNotOptimize(rt_keyhit());
+    std::mutex m;
+    int32_t value = 0;
+    measure_ratio(
+        state, "rt_keyhit on an empty queue", "one mutex lock/unlock pair", 0, 1024,
+        [](int64_t) { benchmark::DoNotOptimize(rt_keyhit()); },
+        [&](int64_t) {
+            std::lock_guard<std::mutex> lock(m);
+            benchmark::DoNotOptimize(value);
+        });
 }
 BENCHMARK(BM_KeyhitEmpty);
 
-void BM_KeyhitEmptyBaseline(benchmark::State& state) {
-    std::mutex m;
-    int32_t value = 0;
-    for (auto _ : state) {
-        std::lock_guard<std::mutex> lock(m);
-        benchmark::DoNotOptimize(value);
-    }
-}
-BENCHMARK(BM_KeyhitEmptyBaseline);
-
 void BM_InkeyWithAKeyWaiting(benchmark::State& state) {
     key_state_reset();
-    uint32_t mark = rts_temp_mark();
-    for (auto _ : state) {
-        key_ring_put('a', 30);  // a few stores; pausing the timer would cost far more
-        benchmark::DoNotOptimize(rt_inkey());
-        rts_release_temps(mark, 0);
-    }
+    const uint32_t mark = rts_temp_mark();
+    measure_ratio(
+        state, "rt_inkey with a key waiting", "one yield", 0, 64,
+        [&](int64_t) {
+            key_ring_put('a', 30);  // a few stores
+            benchmark::DoNotOptimize(rt_inkey());
+            rts_release_temps(mark, 0);
+        },
+        [](int64_t) { sched_yield(); });
 }
 BENCHMARK(BM_InkeyWithAKeyWaiting);
 
-void BM_InkeyWithAKeyWaitingBaseline(benchmark::State& state) {
-    for (auto _ : state) sched_yield();
-}
-BENCHMARK(BM_InkeyWithAKeyWaitingBaseline);
-
 void BM_MouseMotion(benchmark::State& state) {
     mouse_queue_reset();
-    int x = 0;
-    for (auto _ : state) rt_on_mouse_motion(++x & 511, 100);
-}
-BENCHMARK(BM_MouseMotion);
-
-void BM_MouseMotionBaseline(benchmark::State& state) {
     std::mutex m;
     MouseEvent records[2] = {};
-    int x = 0;
-    for (auto _ : state) {
-        std::lock_guard<std::mutex> lock(m);
-        records[0].x = records[1].x = static_cast<int16_t>(++x & 511);
-        benchmark::DoNotOptimize(records);
-    }
+    measure_ratio(
+        state, "pointer movement into the mouse queue", "one mutex lock/unlock pair", 0, 1024,
+        [](int64_t i) { rt_on_mouse_motion(static_cast<int>(i & 511), 100); },
+        [&](int64_t i) {
+            std::lock_guard<std::mutex> lock(m);
+            records[0].x = records[1].x = static_cast<int16_t>(i & 511);
+            benchmark::DoNotOptimize(records);
+        });
 }
-BENCHMARK(BM_MouseMotionBaseline);
+BENCHMARK(BM_MouseMotion);
 
 }  // namespace

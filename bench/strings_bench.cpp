@@ -1,42 +1,25 @@
-// The strings subsystem's costs, each measured interleaved with the plain
-// C++ work it is budgeted against, so that both see the same machine load:
+// The strings subsystem, each figure beside the plain C++ work it is
+// budgeted against (see ratio.h for how they are measured together):
 // - statement churn: a concatenated, upper-cased, trimmed temporary assigned
 //   to a variable and released, as the game normalises a command, beside the
-//   same work on std::string (budget: at most 2 x);
-// - the countdown's formatted print, " ###:##.###" with minutes and seconds,
-//   beside snprintf of the same two numbers (budget: at most 3 x).
-// Each benchmark reports both costs per statement and their ratio as counters.
+//   same work on std::string: at most 2 x;
+// - the countdown's formatted print, " ###:##.###" with minutes and
+//   seconds, beside snprintf of the same two numbers: at most 3 x.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
-#include "runtime/core/conv_memory.h"
+#include "bench/bench_support.h"
+#include "bench/ratio.h"
 #include "runtime/strings/number_format.h"
 #include "runtime/strings/rt_string.h"
 #include "runtime/strings/string_ops.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr int BATCH = 256;
-
-void fresh_strings() {
-    conv_memory_clear();
-    rts_init();
-}
-
-double nanoseconds(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double, std::nano>(b - a).count();
-}
-
-void report(benchmark::State& state, double runtime_ns, double baseline_ns, int64_t statements) {
-    state.counters["runtime_ns"] = runtime_ns / static_cast<double>(statements);
-    state.counters["baseline_ns"] = baseline_ns / static_cast<double>(statements);
-    state.counters["ratio"] = baseline_ns > 0 ? runtime_ns / baseline_ns : 0;
-}
+std::string text_of(const RtString* s) { return std::string(reinterpret_cast<const char*>(s->data), s->len); }
 
 // ---- statement churn ----------------------------------------------------------------
 
@@ -59,72 +42,84 @@ void std_string_statement(std::string& command) {
     command = std::move(line);
 }
 
-void BM_StatementChurn_VersusStdString(benchmark::State& state) {
-    fresh_strings();
+void BM_StatementChurn(benchmark::State& state) {
+    bench_fresh_strings();
     RtString* command = rts_new(0, 0);
     const uint32_t mark = rts_temp_mark();
     std::string baseline_command;
-    double runtime_ns = 0, baseline_ns = 0;
-    int64_t statements = 0;
-    for (auto _ : state) {
-        Clock::time_point t0 = Clock::now();
-        for (int i = 0; i < BATCH; ++i) runtime_statement(command, mark);
-        Clock::time_point t1 = Clock::now();
-        for (int i = 0; i < BATCH; ++i) std_string_statement(baseline_command);
-        Clock::time_point t2 = Clock::now();
-        benchmark::DoNotOptimize(command->data);
-        benchmark::DoNotOptimize(baseline_command.data());
-        runtime_ns += nanoseconds(t0, t1);
-        baseline_ns += nanoseconds(t1, t2);
-        statements += BATCH;
-    }
-    if (std::string(reinterpret_cast<const char*>(command->data), command->len) != baseline_command) {
+    runtime_statement(command, mark);
+    std_string_statement(baseline_command);
+    if (text_of(command) != baseline_command) {
         state.SkipWithError("the two statements disagree");
+        return;
     }
-    report(state, runtime_ns, baseline_ns, statements);
+    measure_ratio(
+        state, "statement churn (concatenate, upper-case, trim, assign, release)", "the same on std::string",
+        2.0, 256, [&](int64_t) { runtime_statement(command, mark); },
+        [&](int64_t) {
+            std_string_statement(baseline_command);
+            benchmark::DoNotOptimize(baseline_command.data());
+        });
 }
-BENCHMARK(BM_StatementChurn_VersusStdString);
+BENCHMARK(BM_StatementChurn);
 
 // ---- the countdown's formatted print --------------------------------------------------
 
-void BM_CountdownPrintUsing_VersusSnprintf(benchmark::State& state) {
-    fresh_strings();
-    static const char format_text[] = " ###:##.###";
-    RtString* format = rts_new(sizeof format_text - 1, 0);
-    std::memcpy(format->data, format_text, sizeof format_text - 1);
+const char kFormat[] = " ###:##.###";
+
+// The countdown as the command editor prints it: a fresh output string,
+// minutes and seconds through the one format.
+RtString* countdown(RtString* format, float minutes, float seconds) {
+    RtString* out = rts_new(0, 0);
+    const int32_t p = rt_using_single(format, minutes, 0, out);
+    rt_using_single(format, seconds, p, out);
+    return out;
+}
+
+int countdown_snprintf(char* buffer, size_t size, float minutes, float seconds) {
+    return std::snprintf(buffer, size, " %3.0f:%6.3f", static_cast<double>(minutes), static_cast<double>(seconds));
+}
+
+// Minutes and seconds left at call i, stepping down a frame (33 ms) at a time.
+void time_left(int64_t i, float* minutes, float* seconds) {
+    const float left = 600.0f - 0.033f * static_cast<float>(i % 18000);
+    *minutes = static_cast<float>(static_cast<int>(left / 60));
+    *seconds = left - 60 * *minutes;
+}
+
+void BM_CountdownPrintUsing(benchmark::State& state) {
+    bench_fresh_strings();
+    RtString* format = rts_new(sizeof kFormat - 1, 0);
+    std::memcpy(format->data, kFormat, sizeof kFormat - 1);
     const uint32_t mark = rts_temp_mark();
     char buffer[64];
-    double runtime_ns = 0, baseline_ns = 0;
-    int64_t statements = 0;
-    float seconds = 600;
-    for (auto _ : state) {
-        float start = seconds;
-        Clock::time_point t0 = Clock::now();
-        for (int i = 0; i < BATCH; ++i) {
-            float left = start - 0.033f * static_cast<float>(i);
-            RtString* out = rts_new(0, 0);
-            int32_t p = rt_using_single(format, static_cast<float>(static_cast<int>(left / 60)), 0, out);
-            rt_using_single(format, left - 60 * static_cast<float>(static_cast<int>(left / 60)), p, out);
+    {
+        RtString* out = countdown(format, 9, 41.25f);
+        const int n = countdown_snprintf(buffer, sizeof buffer, 9, 41.25f);
+        const bool same = text_of(out) == std::string(buffer, n);
+        rts_free(out);
+        if (!same) {
+            state.SkipWithError("the formatted print and snprintf disagree");
+            return;
+        }
+    }
+    measure_ratio(
+        state, "formatted print of the countdown (\" ###:##.###\")", "snprintf of the same two numbers", 3.0, 256,
+        [&](int64_t i) {
+            float minutes, seconds;
+            time_left(i, &minutes, &seconds);
+            RtString* out = countdown(format, minutes, seconds);
             benchmark::DoNotOptimize(out->data);
             rts_free(out);
             rts_release_temps(mark, 0);
-        }
-        Clock::time_point t1 = Clock::now();
-        for (int i = 0; i < BATCH; ++i) {
-            float left = start - 0.033f * static_cast<float>(i);
-            float minutes = static_cast<float>(static_cast<int>(left / 60));
-            std::snprintf(buffer, sizeof buffer, " %3.0f:%6.3f", static_cast<double>(minutes),
-                          static_cast<double>(left - 60 * minutes));
+        },
+        [&](int64_t i) {
+            float minutes, seconds;
+            time_left(i, &minutes, &seconds);
+            benchmark::DoNotOptimize(countdown_snprintf(buffer, sizeof buffer, minutes, seconds));
             benchmark::DoNotOptimize(buffer);
-        }
-        Clock::time_point t2 = Clock::now();
-        runtime_ns += nanoseconds(t0, t1);
-        baseline_ns += nanoseconds(t1, t2);
-        statements += BATCH;
-        seconds = seconds > 10 ? seconds - 8.4f : 600;
-    }
-    report(state, runtime_ns, baseline_ns, statements);
+        });
 }
-BENCHMARK(BM_CountdownPrintUsing_VersusSnprintf);
+BENCHMARK(BM_CountdownPrintUsing);
 
 }  // namespace
