@@ -73,6 +73,53 @@ void draw_glyph_fast(ScreenImage* w, const uint8_t* glyph, int32_t rows, int64_t
     }
 }
 
+// Codes 7, 9 to 13 and 28 to 31.
+constexpr uint32_t kControlCodes = (1u << 7) | (0x1Fu << 9) | (0xFu << 28);
+bool is_control_char(uint32_t code) { return code < 32 && ((kControlCodes >> code) & 1) != 0; }
+
+// What printing on a 1-byte pixel page with an 8-pixel-wide built-in font
+// and both colours stored (print mode 3, the game's case) needs, worked out
+// once per printed string, so that a run of characters inside a row is
+// drawn with nothing looked up per character: each glyph is its rows of
+// 8-byte stores.
+struct GlyphPen {
+    uint8_t* data;
+    size_t stride;
+    const uint8_t* base;  // glyph table
+    int32_t per_glyph;    // bytes per glyph in the table
+    int32_t fh;           // glyph rows
+    int32_t cols, rows;   // cells wholly inside the page
+    uint64_t fg, bg;      // colours in every byte
+};
+
+bool glyph_pen_for(const ScreenImage* w, GlyphPen* pen) {
+    if (w->is_text || w->bytes_per_unit != 1 || w->print_mode != 3 || !w->data) return false;
+    if (font_width_of(w->font) != 8 || !glyph_source(w->font, &pen->base, &pen->per_glyph)) return false;
+    pen->fh = font_height_of(w->font);
+    if (pen->fh <= 0) return false;
+    pen->data = w->data;
+    pen->stride = w->width;
+    pen->cols = w->width / 8;
+    pen->rows = w->height / pen->fh;
+    pen->fg = replicate(static_cast<uint8_t>(w->fg_colour & w->colour_mask));
+    pen->bg = replicate(static_cast<uint8_t>(w->bg_colour & w->colour_mask));
+    return true;
+}
+
+// The rows of one glyph. The values are taken into locals first: the stores
+// go through byte pointers, which may alias anything in memory, so fields
+// read through a pointer would be read again after every store.
+template <int32_t Rows>
+inline void pen_rows(const uint8_t* glyph, uint8_t* dst, size_t stride, uint64_t fg, uint64_t bg, int32_t rows) {
+    const int32_t n = Rows > 0 ? Rows : rows;
+    for (int32_t r = 0; r < n; ++r, dst += stride, glyph += 8) {
+        uint64_t g;
+        std::memcpy(&g, glyph, 8);
+        const uint64_t out = (g & fg) | (~g & bg);
+        std::memcpy(dst, &out, 8);
+    }
+}
+
 // A colour over a 32-bit pixel: replaced when blending is off, else blended
 // by the colour's alpha.
 uint32_t blend_over(uint32_t src, uint32_t dst) {
@@ -113,6 +160,33 @@ void draw_glyph_clipped(ScreenImage* w, const uint8_t* glyph, int32_t fw, int32_
             }
         }
     }
+}
+
+// Prints the longest run of the next characters that are printable and land
+// before the last column of a row wholly inside the page, so that no
+// right-edge rule applies inside it. Returns how many were printed: 0 when
+// the next character needs the general path.
+int32_t pen_print_run(const GlyphPen& pen, ScreenImage* w, const uint8_t* text, int32_t n, bool controls) {
+    const int32_t col = w->cursor_col, row = w->cursor_row;
+    if (row < 1 || row > pen.rows || col < 1 || col >= pen.cols) return 0;
+    n = std::min(n, pen.cols - col);
+    const size_t stride = pen.stride;
+    const uint64_t fg = pen.fg, bg = pen.bg;
+    const uint8_t* base = pen.base;
+    const size_t per_glyph = static_cast<size_t>(pen.per_glyph);
+    const int32_t fh = pen.fh;
+    uint8_t* dst = pen.data + static_cast<size_t>(row - 1) * fh * stride + static_cast<size_t>(col - 1) * 8;
+    int32_t k = 0;
+    for (; k < n; ++k, dst += 8) {
+        const uint8_t c = text[k];
+        if (controls && is_control_char(c)) break;
+        if (fh == 16)
+            pen_rows<16>(base + c * per_glyph, dst, stride, fg, bg, 16);
+        else
+            pen_rows<0>(base + c * per_glyph, dst, stride, fg, bg, fh);
+    }
+    w->cursor_col = static_cast<int16_t>(col + k);
+    return k;
 }
 
 // Scrolls the text window of the write page up by one text row.
@@ -202,9 +276,6 @@ void control_char(ScreenImage* w, uint32_t code) {
     text_clamp_cursor(w);
 }
 
-bool is_control_char(uint32_t code) {
-    return code == 7 || (code >= 9 && code <= 13) || (code >= 28 && code <= 31);
-}
 
 void print_to_console(RtString* s, int32_t line_end) {
     if (s && s->len > 0) {
@@ -278,8 +349,18 @@ void rt_print(RtString* s, int32_t line_end) {
     }
     const bool controls = !control_chars_off && !labels_drawing;
     const bool four_byte = uses_four_byte_codes(w);
+    GlyphPen pen_storage;
+    const GlyphPen* pen = !four_byte && glyph_pen_for(w, &pen_storage) ? &pen_storage : nullptr;
     bool made_line_end = false;
     for (int32_t i = 0; i < len; ++i) {
+        if (pen) {
+            const int32_t printed = pen_print_run(*pen, w, s->data + i, len - i, controls);
+            if (printed > 0) {
+                made_line_end = false;
+                i += printed - 1;
+                continue;
+            }
+        }
         uint32_t code = s->data[i];
         if (four_byte) {
             if (len - i < 4) break;
