@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev libxext-dev zlib1g-dev
+  freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev libxext-dev libxtst-dev zlib1g-dev
   googletest libgtest-dev libbenchmark-dev
   console-data
   xvfb xauth x11-utils xdotool imagemagick faketime
