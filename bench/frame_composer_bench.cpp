@@ -6,6 +6,7 @@
 //   1,228,800-byte frame plus one of the 307,200-byte page;
 // - one changed cell of the 80x25 text page: at most 1.5 x a memcpy of the
 //   640x400 frame.
+// The prompt's frame, two changed text rows, is shown beside the memcpy too.
 // The display thread's part (consuming frames) runs inside the figures, so
 // that buffers are recycled as in a running program.
 #include <benchmark/benchmark.h>
@@ -69,6 +70,32 @@ void BM_ComposeEveryPixelChanged(benchmark::State& state) {
     rt_pages.display.store(pages[0]);
 }
 BENCHMARK(BM_ComposeEveryPixelChanged);
+
+// The command editor's frame: the countdown's and the typed line's text rows
+// change, the rest of the screen does not (no budget; beside the same
+// baseline as a frame whose every pixel changed).
+void BM_ComposeTwoTextRowsChanged(benchmark::State& state) {
+    ScreenImage* first = bench_screen(12);
+    for (size_t i = 0; i < kPage; ++i) first->data[i] = uint8_t(i % 7);
+    rt_pcopy(0, 1);
+    ScreenImage* pages[2] = {first, img_get(rt_pages.entries[1])};
+    for (size_t row : {1, 20}) std::memset(pages[1]->data + row * 16 * 640, 9, 16 * 640);
+    std::vector<uint32_t> frame_a(kPage, 1), frame_b(kPage);
+    std::vector<uint8_t> page_a(kPage, 1), page_b(kPage);
+    measure_ratio(
+        state, "compose_frame, two text rows changed (the prompt's frame)", "memcpy of frame and page", 0, 4,
+        [&](int64_t i) {
+            rt_pages.display.store(pages[i & 1]);
+            compose_frame();
+            bench_consume_frame();
+        },
+        [&](int64_t) {
+            std::memcpy(frame_b.data(), frame_a.data(), kPage * 4);
+            std::memcpy(page_b.data(), page_a.data(), kPage);
+        });
+    rt_pages.display.store(pages[0]);
+}
+BENCHMARK(BM_ComposeTwoTextRowsChanged);
 
 void BM_ComposeOneTextCellChanged(benchmark::State& state) {
     ScreenImage* page = bench_screen(0);

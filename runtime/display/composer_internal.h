@@ -16,9 +16,9 @@ void ring_free_spent();
 // True when every slot holds a frame the display thread has not given up.
 bool ring_full();
 // Takes the slot after newest_slot for a frame of width x height and gives it
-// a buffer (recycled from a consumed oldest slot of the same size, else newly
-// allocated). Returns the slot, or 0 when no buffer could be had; the ring is
-// then unchanged.
+// a buffer (recycled from a consumed oldest slot of the same size, with its
+// content_serial, else newly allocated, content_serial 0). Returns the slot,
+// or 0 when no buffer could be had; the ring is then unchanged.
 int32_t ring_take_slot(int32_t width, int32_t height);
 // Makes slot s the newest frame (its pixels must be complete).
 void ring_publish(int32_t s);

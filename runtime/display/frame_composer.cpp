@@ -2,6 +2,7 @@
 // FrameRing when something visible changed since the last frame. Palette
 // pages and 32-bit pages are composed here; text pages in text_frame.cpp.
 #include "runtime/display/frame_composer.h"
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,18 @@ uint8_t* pixel_copy = nullptr;
 size_t pixel_copy_size = 0;
 uint32_t pixel_palette_copy[256];
 
+// Incremental drawing of palette pages. Every palette-page composition takes
+// the next serial; its buffer keeps the serial of the frame it holds
+// (FrameSlot::content_serial) when it is recycled. The caches remember the
+// serial at which each pixel row and the colours last changed, so a
+// recycled buffer needs only the rows that changed after its frame: at the
+// game's prompt, the countdown and the typed line, not the whole screen.
+uint64_t* row_serial = nullptr;
+size_t row_serial_count = 0;
+size_t row_width = 0;  // the page width the rows were counted in
+uint64_t palette_serial = 0;
+uint64_t last_serial = 0;
+
 // Claims the previous frame for this composition; true when it is valid.
 bool begin_composition() {
     return prev_frame_valid.exchange(FRAME_COMPOSING) == 1;
@@ -54,6 +67,7 @@ void end_composition(bool valid) {
 
 void publish(int32_t s, PageKind kind) {
     last_kind = kind;
+    if (kind != PageKind::palette) frame_ring.slots[s].content_serial = 0;
     ring_publish(s);
 }
 
@@ -97,19 +111,71 @@ Outcome compose_palette_page(const ScreenImage& page, bool valid) {
         std::free(pixel_copy);
         pixel_copy = resized;
         pixel_copy_size = n;
+        valid = false;
+    }
+    const size_t width = page.width, height = page.height;
+    if (width != row_width) {
+        row_width = width;
+        valid = false;
+    }
+    if (height > row_serial_count) {
+        auto* rows = static_cast<uint64_t*>(composer_alloc(height * sizeof(uint64_t)));
+        if (rows == nullptr) return Outcome::failed;
+        std::free(row_serial);
+        row_serial = rows;
+        row_serial_count = height;
+        valid = false;
     }
     const int32_t s = ring_take_slot(page.width, page.height);
     if (s == 0) return Outcome::failed;
+    FrameSlot& slot = frame_ring.slots[s];
+    const uint64_t serial = ++last_serial;
 
-    {
+    // Bring the caches up to date, noting what changed. All 256 colours
+    // count: a byte beyond the mode's colours shows the palette's entry for
+    // it rather than a stale one.
+    if (!valid) {
+        {
+            PageReadScope reading;
+            std::memcpy(pixel_copy, page.data, n);
+        }
+        std::fill(row_serial, row_serial + height, serial);
+        palette_serial = serial;
+    } else {
         PageReadScope reading;
-        std::memcpy(pixel_copy, page.data, n);
+        for (size_t y = 0; y < height; ++y) {
+            const uint8_t* now = page.data + y * width;
+            uint8_t* copy = pixel_copy + y * width;
+            if (std::memcmp(now, copy, width) != 0) {
+                std::memcpy(copy, now, width);
+                row_serial[y] = serial;
+            }
+        }
     }
-    // All 256 entries: a byte beyond the mode's colours shows the palette's
-    // entry for it rather than a stale one.
+    if (palette_serial != serial && std::memcmp(palette, pixel_palette_copy, sizeof pixel_palette_copy) != 0)
+        palette_serial = serial;
     std::memcpy(pixel_palette_copy, palette, sizeof pixel_palette_copy);
-    expand_palette_pixels(pixel_copy, n, colours, pixel_palette_copy,
-                          frame_ring.slots[s].pixels);
+
+    // A buffer of unknown content, or one drawn with other colours, is drawn
+    // whole; otherwise only the runs of rows changed after its frame.
+    uint32_t* out = slot.pixels;
+    const uint64_t held = slot.content_serial;
+    if (held == 0 || held < palette_serial) {
+        expand_palette_pixels(pixel_copy, n, colours, pixel_palette_copy, out);
+    } else {
+        for (size_t y = 0; y < height;) {
+            if (row_serial[y] <= held) {
+                ++y;
+                continue;
+            }
+            size_t end = y + 1;
+            while (end < height && row_serial[end] > held) ++end;
+            expand_palette_pixels(pixel_copy + y * width, (end - y) * width, colours, pixel_palette_copy,
+                                  out + y * width);
+            y = end;
+        }
+    }
+    slot.content_serial = serial;
     publish(s, PageKind::palette);
     return Outcome::published;
 }

@@ -14,6 +14,8 @@ struct FrameSlot {
     int32_t byte_size;
     std::atomic<uint8_t> consumed;   // the display thread has moved past it
     std::atomic<uint8_t> presented;  // the display thread has drawn it
+    uint64_t content_serial;         // composer's own: the palette-page frame the
+                                     // buffer holds (it moves with the buffer), 0 unknown
 };
 
 struct FrameRing {

@@ -54,6 +54,7 @@ void ring_free_spent() {
         FrameSlot& slot = frame_ring.slots[oldest];
         std::free(slot.pixels);
         slot.pixels = nullptr;
+        slot.content_serial = 0;
         oldest = frame_ring_next(oldest);
     }
     frame_ring.oldest_slot.store(oldest, std::memory_order_release);
@@ -79,11 +80,14 @@ int32_t ring_take_slot(int32_t width, int32_t height) {
     if (slot.pixels != nullptr) plat_exit(9090);
 
     uint32_t* buffer = nullptr;
+    uint64_t content = 0;
     FrameSlot& old = frame_ring.slots[oldest];
     if (oldest != 0 && oldest != newest && old.pixels != nullptr &&
         old.consumed.load(std::memory_order_acquire) && old.byte_size == bytes) {
         buffer = old.pixels;
+        content = old.content_serial;
         old.pixels = nullptr;
+        old.content_serial = 0;
         oldest = frame_ring_next(oldest);
         frame_ring.oldest_slot.store(oldest, std::memory_order_release);
     } else {
@@ -91,6 +95,7 @@ int32_t ring_take_slot(int32_t width, int32_t height) {
         if (buffer == nullptr) return 0;
     }
     slot.pixels = buffer;
+    slot.content_serial = content;
     slot.frame_width = width;
     slot.frame_height = height;
     slot.byte_size = static_cast<int32_t>(bytes);
