@@ -179,7 +179,13 @@ void text_frame_draw(const TextFrameInput& in, bool valid, uint32_t* pixels) {
     }
     const uint8_t* data = cells_now;
     const uint32_t* palette = in.palette;
+    const size_t row_bytes = size_t(in.cols) * 2;
     for (int32_t row = 0; row < in.rows; ++row) {
+        // A row whose cells are as they were, with no blink flip and no
+        // cursor in it now or before, keeps its pixels as a whole.
+        if (valid && !blink_flipped && row != in.cursor_row && row != prev_cursor_row &&
+            std::memcmp(data + row * row_bytes, cell_copy + row * row_bytes, row_bytes) == 0)
+            continue;
         for (int32_t col = 0; col < in.cols; ++col) {
             const size_t i = (size_t(row) * in.cols + col) * 2;
             const uint8_t c = data[i];
