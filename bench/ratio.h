@@ -49,10 +49,14 @@ void measure_ratio(benchmark::State& state, const char* figure_name, const char*
     std::vector<double> ratios;
     double figure_total = 0, baseline_total = 0;
     int64_t round = 0, calls = 0;
+    // The compiler barrier after every call keeps the stores of one call
+    // from being merged with the next call's or dropped as overwritten.
     auto time_batch = [&](auto& work) {
         const Clock::time_point start = Clock::now();
-        for (int i = 0; i < batch; ++i) work(calls + i);
-        benchmark::ClobberMemory();
+        for (int i = 0; i < batch; ++i) {
+            work(calls + i);
+            benchmark::ClobberMemory();
+        }
         return std::chrono::duration<double, std::nano>(Clock::now() - start).count();
     };
     for (auto _ : state) {

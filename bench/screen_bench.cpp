@@ -99,10 +99,11 @@ void BM_ScrollTextPage(benchmark::State& state) {
             text_newline();
         },
         [&](int64_t) {
-            std::memmove(page->data, page->data + 160, 23 * 160);
+            uint8_t* cells = page->data;
+            std::memmove(cells, cells + 160, 23 * 160);
             for (int i = 0; i < 160; i += 2) {
-                page->data[23 * 160 + i] = 0x20;
-                page->data[23 * 160 + i + 1] = 0x07;
+                cells[23 * 160 + i] = 0x20;
+                cells[23 * 160 + i + 1] = 0x07;
             }
         });
 }
