@@ -20,20 +20,9 @@
 #include "runtime/screen/fonts_palettes.h"
 #include "runtime/screen/pages.h"
 #include "runtime/strings/rt_string.h"
+#include "tests/support/run_command.h"
 
 namespace {
-
-std::string shell(const std::string& command) {
-    std::string out;
-    FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!p) return out;
-    char buf[1024];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
-}
 
 class WindowCallbacks : public ::testing::Test {
 protected:
@@ -227,9 +216,9 @@ TEST_F(WindowCallbacks, StretchedFullScreenFillsTheScreen) {
 TEST_F(WindowCallbacks, TitleBeforeAndAfterTheWindowExists) {
     rt_title(rts_from_cstring("Before the window"));
     create_window();
-    EXPECT_TRUE(pump_until([&] { return !shell("xdotool search --name '^Before the window$'").empty(); }));
+    EXPECT_TRUE(pump_until([&] { return !run_command("xdotool search --name '^Before the window$'").empty(); }));
     rt_title(rts_from_cstring("After the window"));
-    EXPECT_TRUE(pump_until([&] { return !shell("xdotool search --name '^After the window$'").empty(); }));
+    EXPECT_TRUE(pump_until([&] { return !run_command("xdotool search --name '^After the window$'").empty(); }));
 }
 
 TEST_F(WindowCallbacks, HiddenScreenIsUnmappedAndComposesNothing) {
@@ -238,15 +227,15 @@ TEST_F(WindowCallbacks, HiddenScreenIsUnmappedAndComposesNothing) {
     new_frame();
     ASSERT_TRUE(pump_until([&] { return rt_window.draws.load() > 0; }));
     const std::string visible = "xdotool search --onlyvisible --name '^Hide and show$'";
-    ASSERT_FALSE(shell(visible).empty());
+    ASSERT_FALSE(run_command(visible).empty());
     rt_screen_hide();
-    EXPECT_TRUE(pump_until([&] { return shell(visible).empty(); }));
+    EXPECT_TRUE(pump_until([&] { return run_command(visible).empty(); }));
     rt_pages.display.load()->data[5] = 9;
     const int32_t newest = frame_ring.newest_slot.load();
     compose_frame();
     EXPECT_EQ(frame_ring.newest_slot.load(), newest);
     rt_screen_show();
-    EXPECT_TRUE(pump_until([&] { return !shell(visible).empty(); }));
+    EXPECT_TRUE(pump_until([&] { return !run_command(visible).empty(); }));
     compose_frame();
     EXPECT_NE(frame_ring.newest_slot.load(), newest);
 }

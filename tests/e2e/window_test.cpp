@@ -15,24 +15,13 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "tests/support/run_command.h"
 
 extern char** environ;
 
 namespace {
 
 const std::string kProbe = std::string(TOL_BINARY_DIR) + "/tests/e2e/window_probe";
-
-std::string run(const std::string& command) {
-    std::string out;
-    FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-}
 
 // Polls condition every 50 ms; false after timeout_ms. A guard against
 // hangs, not a timing assertion.
@@ -102,7 +91,7 @@ protected:
                                    const_cast<char*>(stats_path_.c_str()), nullptr};
         ASSERT_EQ(posix_spawn(&pid_, kProbe.c_str(), nullptr, nullptr, argv.data(), environ), 0);
         ASSERT_TRUE(wait_until([&] {
-            window_ = run("xdotool search --name '^Untitled$' | head -n 1");
+            window_ = run_command("xdotool search --name '^Untitled$' | head -n 1");
             return !window_.empty();
         })) << "the probe's window did not appear";
         ASSERT_TRUE(wait_until([&] { return read_ppm(expected_path_).width == 640; }))
@@ -115,11 +104,11 @@ protected:
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
-        if (!dir_.empty()) run("rm -rf '" + dir_ + "'");
+        if (!dir_.empty()) run_command("rm -rf '" + dir_ + "'");
     }
 
     std::pair<int, int> geometry() {
-        std::istringstream in(run("xdotool getwindowgeometry --shell " + window_));
+        std::istringstream in(run_command("xdotool getwindowgeometry --shell " + window_));
         std::string line;
         int w = 0, h = 0;
         while (std::getline(in, line)) {
@@ -138,7 +127,7 @@ protected:
 
     Image screenshot() {
         const std::string path = dir_ + "/shot.ppm";
-        run("import -window " + window_ + " -depth 8 ppm:" + path);
+        run_command("import -window " + window_ + " -depth 8 ppm:" + path);
         return read_ppm(path);
     }
 
@@ -147,7 +136,7 @@ protected:
     Image settled_screenshot() {
         Image shot;
         wait_until([&] { return geometry() == std::make_pair(640, 480); });
-        run("xdotool windowmove --sync " + window_ + " 0 0");
+        run_command("xdotool windowmove --sync " + window_ + " 0 0");
         wait_until([&] {
             shot = screenshot();
             return same_image(shot, expected_);
@@ -161,7 +150,7 @@ protected:
 };
 
 TEST_F(WindowProbe, WindowIsTitledUntitledAndSnapsToTheFrame) {
-    EXPECT_EQ(run("xdotool getwindowname " + window_), "Untitled");
+    EXPECT_EQ(run_command("xdotool getwindowname " + window_), "Untitled");
     EXPECT_TRUE(wait_until([&] { return geometry() == std::make_pair(640, 480); }))
         << "window is " << geometry().first << "x" << geometry().second;
 }
@@ -211,7 +200,7 @@ TEST_F(WindowProbe, UnchangedScreenIsNotDrawnAgain) {
 TEST_F(WindowProbe, UserResizeIsUndone) {
     settled_screenshot();
     const Stats before = stats();
-    run("xdotool windowsize " + window_ + " 800 600");
+    run_command("xdotool windowsize " + window_ + " 800 600");
     EXPECT_TRUE(wait_until([&] { return geometry() == std::make_pair(640, 480); }))
         << "window stays " << geometry().first << "x" << geometry().second;
     EXPECT_TRUE(wait_until([&] { return stats().draws > before.draws; }))
