@@ -69,6 +69,16 @@ void start_with(ProgramEntry program, const std::vector<std::string>& args = {})
     harness_start_runtime(program, args);
 }
 
+// Start a program that runs statements (checking when asked) for ever, and
+// wait until it is running.
+void start_statement_loop() {
+    start_with([] {
+        progress = 1;
+        statement_loop();
+    });
+    ASSERT_TRUE(harness_wait_until([] { return progress.load() == 1; }));
+}
+
 std::atomic<bool> started_on_program_thread{false};
 std::atomic<int> x87_bits{0};
 
@@ -181,11 +191,7 @@ TEST(HeadlessRuntime, TheNoAnswerOfTheErrorDialogEndsWithStatusZero) {
 }
 
 TEST(HeadlessRuntime, TheCloseButtonEndsWithStatusZero) {
-    start_with([] {
-        progress = 1;
-        statement_loop();
-    });
-    ASSERT_TRUE(harness_wait_until([] { return progress.load() == 1; }));
+    start_statement_loop();
     EXPECT_EQ(rt_window_hook(1, 0, 0), 0);  // the window's close request
     EXPECT_EQ(harness_wait_exit(), 0);
     EXPECT_EQ(rt_control.close_requests, 1);
@@ -193,11 +199,7 @@ TEST(HeadlessRuntime, TheCloseButtonEndsWithStatusZero) {
 }
 
 TEST(HeadlessRuntime, TheBreakKeyEndsWithStatusZero) {
-    start_with([] {
-        progress = 1;
-        statement_loop();
-    });
-    ASSERT_TRUE(harness_wait_until([] { return progress.load() == 1; }));
+    start_statement_loop();
     rt_window_hook(2, KEY_BREAK, 1);
     rt_window_hook(2, KEY_BREAK, -1);
     EXPECT_EQ(harness_wait_exit(), 0);

@@ -18,6 +18,8 @@
 #include "tests/support/game_screens.h"
 #include "tests/support/run_command.h"
 #include "tests/support/x_close_request.h"
+#include "tests/support/child_process.h"
+#include "tests/support/runtime_harness.h"
 
 extern char** environ;
 
@@ -30,30 +32,23 @@ const std::string kEndPrompt = "Press any key to continue";
 
 // Polls condition every 100 ms; false after timeout_ms. A guard against
 // hangs, not a timing assertion.
+// Conditions here take screenshots or run xdotool: poll every 100 ms.
 bool wait_until(const std::function<bool()>& condition, int timeout_ms = 30000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return condition();
+    return harness_wait_until(condition, timeout_ms, 100);
 }
 
 class GameWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server (DISPLAY is not set)";
-        char dir_template[] = "/tmp/game_window_XXXXXX";
-        ASSERT_NE(mkdtemp(dir_template), nullptr);
-        shot_ = std::string(dir_template) + "/shot.png";
+        dir_ = make_scratch_dir("game_window");
+        ASSERT_FALSE(dir_.empty());
+        shot_ = dir_ + "/shot.png";
     }
 
     void TearDown() override {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (!shot_.empty()) run_command("rm -rf \"$(dirname '" + shot_ + "')\"");
+        stop_child(pid_);
+        remove_scratch_dir(dir_);
     }
 
     // Start the game (with its clocks thirty times faster under faketime
@@ -127,13 +122,7 @@ protected:
     }
 
     // The process's exit status, or -1 when it has not ended within the time.
-    int wait_exit(int timeout_ms = 30000) {
-        int status = 0;
-        bool ended = wait_until([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout_ms);
-        if (!ended) return -1;
-        pid_ = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    int wait_exit(int timeout_ms = 30000) { return wait_child_exit(pid_, timeout_ms); }
 
     bool running() { return waitpid(pid_, nullptr, WNOHANG) == 0; }
 
@@ -145,7 +134,7 @@ protected:
 
     pid_t pid_ = 0;
     std::string window_;
-    std::string shot_;
+    std::string dir_, shot_;
     FrameText last_;
 };
 

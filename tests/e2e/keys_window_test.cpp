@@ -21,6 +21,7 @@
 #include "tests/support/run_command.h"
 #include "tests/support/runtime_harness.h"
 #include "tests/support/x_close_request.h"
+#include "tests/support/child_process.h"
 
 extern char** environ;
 
@@ -59,21 +60,17 @@ class KeyWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server (DISPLAY is not set)";
-        char dir_template[] = "/tmp/keys_test_XXXXXX";
-        ASSERT_NE(mkdtemp(dir_template), nullptr);
-        dir_ = dir_template;
+        dir_ = make_scratch_dir("keys_test");
+        ASSERT_FALSE(dir_.empty());
         report_path_ = dir_ + "/report.txt";
     }
 
     void TearDown() override {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
+        stop_child(pid_);
         // The server keeps its keyboard between tests: leave it as found.
         run_command("xdotool keyup Shift_L Shift_R Control_L Control_R Alt_L Alt_R a");
         if (caps_lock_on()) run_command("xdotool key Caps_Lock");
-        if (!dir_.empty()) run_command("rm -rf '" + dir_ + "'");
+        remove_scratch_dir(dir_);
     }
 
     void start(bool trap = false) {
@@ -156,16 +153,10 @@ protected:
     }
 
     // The probe's exit status, or -1 when it has not ended in time.
-    int wait_exit() {
-        int status = 0;
-        bool ended = harness_wait_until([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
-        if (!ended) return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    int wait_exit() { return wait_child_exit(pid_, 20000); }
 
     std::string dir_, report_path_, window_;
-    pid_t pid_ = -1;
+    pid_t pid_ = 0;
 };
 
 struct TypedCase {

@@ -12,10 +12,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 #include "tests/support/run_command.h"
+#include "tests/support/child_process.h"
+#include "tests/support/runtime_harness.h"
 
 extern char** environ;
 
@@ -23,16 +26,10 @@ namespace {
 
 const std::string kProbe = std::string(TOL_BINARY_DIR) + "/tests/e2e/window_probe";
 
-// Polls condition every 50 ms; false after timeout_ms. A guard against
-// hangs, not a timing assertion.
-template <class F>
-bool wait_until(F condition, int timeout_ms = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return condition();
+// Polls condition every 50 ms (it runs xdotool or reads the probe's files);
+// false after timeout_ms. A guard against hangs, not a timing assertion.
+bool wait_until(const std::function<bool()>& condition, int timeout_ms = 20000) {
+    return harness_wait_until(condition, timeout_ms, 50);
 }
 
 struct Image {
@@ -81,9 +78,8 @@ class WindowProbe : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server (DISPLAY is not set)";
-        char dir_template[] = "/tmp/window_test_XXXXXX";
-        ASSERT_NE(mkdtemp(dir_template), nullptr);
-        dir_ = dir_template;
+        dir_ = make_scratch_dir("window_test");
+        ASSERT_FALSE(dir_.empty());
         expected_path_ = dir_ + "/expected.ppm";
         stats_path_ = dir_ + "/stats.txt";
         std::vector<char*> argv = {const_cast<char*>(kProbe.c_str()),
@@ -100,11 +96,8 @@ protected:
     }
 
     void TearDown() override {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (!dir_.empty()) run_command("rm -rf '" + dir_ + "'");
+        stop_child(pid_);
+        remove_scratch_dir(dir_);
     }
 
     std::pair<int, int> geometry() {

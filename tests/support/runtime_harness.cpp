@@ -258,11 +258,11 @@ bool harness_on_program_thread() { return on_program_thread; }
 
 void harness_request_exit() { rt_control.exit_requested.store(1); }
 
-bool harness_wait_until(const std::function<bool()>& condition, int timeout_ms) {
+bool harness_wait_until(const std::function<bool()>& condition, int timeout_ms, int poll_ms) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(poll_ms));
     }
     return true;
 }

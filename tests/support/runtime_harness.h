@@ -136,6 +136,7 @@ bool harness_on_program_thread();
 // Ask for the orderly exit (exit_requested, as the Break key does).
 void harness_request_exit();
 
-// Poll condition every millisecond until it holds; false after timeout_ms.
-// A guard against hangs, not a timing assertion.
-bool harness_wait_until(const std::function<bool()>& condition, int timeout_ms = 20000);
+// Poll condition every poll_ms milliseconds until it holds; false after
+// timeout_ms. A guard against hangs, not a timing assertion. Conditions that
+// run a command (xdotool, import) want a longer poll than the default.
+bool harness_wait_until(const std::function<bool()>& condition, int timeout_ms = 20000, int poll_ms = 1);
